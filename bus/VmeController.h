@@ -1,0 +1,31 @@
+#pragma once
+
+#include "BaseController.h"
+
+#include <QRecursiveMutex>
+
+/// A controller that performs single D16 cycles on a VME bus.
+///
+/// The GUI thread and the script thread both reach the bus through the same
+/// controller. Every register transaction (both cycles of a 32-bit access, a
+/// read-modify-write, a whole hex record) holds busLock() through a
+/// BusTransaction, so cycles of different transactions never interleave. The
+/// lock is recursive because transactions nest (an all-channel loop step
+/// contains a read-modify-write, which contains 32-bit accesses).
+class VmeController : public BaseController
+{
+public:
+    /// VME system reset through the bridge; returns (and stores) the status.
+    virtual int systemReset(int *error = nullptr) = 0;
+    /// Exactly one D16 write cycle; returns (and stores) the status, 0 = success.
+    virtual int write16(quint32 address, int addressModifier, quint16 data,
+                        int *error = nullptr) = 0;
+    /// Exactly one D16 read cycle; 0 when the cycle fails or no device is open.
+    virtual quint16 read16(quint32 address, int addressModifier, int *error = nullptr) = 0;
+
+    /// The lock that serialises register transactions on this controller.
+    QRecursiveMutex &busLock() { return m_busLock; }
+
+private:
+    QRecursiveMutex m_busLock;
+};

@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# Installs what the build needs (Debian 12, as root), builds and runs every test headless.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/install-deps.sh
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build build -j"$(nproc)"
+cd build && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j"$(nproc)"
