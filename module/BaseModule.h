@@ -92,10 +92,28 @@ public slots:
     virtual float GetChannelVoltageMeasure(int channel) = 0;
     virtual float GetChannelCurrentSet(int channel) = 0;
     virtual void SetChannelCurrentSet(int channel, float iset) = 0;
-    virtual bool GetChannelDelayedTripEnabled(int channel) { Q_UNUSED(channel) return false; }
-    virtual bool GetChannelDelayedTripRampDown(int channel) { Q_UNUSED(channel) return false; }
-    virtual int GetChannelDelayedTripTime(int channel) { Q_UNUSED(channel) return 0; }
-    virtual void SetChannelDelayedTrip(int channel, bool enabled, bool ramp, int delay) { Q_UNUSED(channel) Q_UNUSED(enabled) Q_UNUSED(ramp) Q_UNUSED(delay) }
+    virtual bool GetChannelDelayedTripEnabled(int channel)
+    {
+        Q_UNUSED(channel)
+        return false;
+    }
+    virtual bool GetChannelDelayedTripRampDown(int channel)
+    {
+        Q_UNUSED(channel)
+        return false;
+    }
+    virtual int GetChannelDelayedTripTime(int channel)
+    {
+        Q_UNUSED(channel)
+        return 0;
+    }
+    virtual void SetChannelDelayedTrip(int channel, bool enabled, bool ramp, int delay)
+    {
+        Q_UNUSED(channel)
+        Q_UNUSED(enabled)
+        Q_UNUSED(ramp)
+        Q_UNUSED(delay)
+    }
     virtual float GetChannelCurrentMeasure(int channel) = 0;
     virtual float GetChannelVoltageIlkMaxSet(int channel) = 0;
     virtual void SetChannelVoltageIlkMaxSet(int channel, float ilkmax) = 0;
@@ -146,6 +164,7 @@ public slots:
 
     /// Names the module from its device class unless it already has a name.
     void setFirmwareName(int deviceClass);
+    /// The stored device class number (0 before identification).
     int deviceClass();
     /// Stores the class number of a type code ("DC20", ...); -1 when unknown.
     void setDeviceClass(const QString &firmwareName);

@@ -1,0 +1,45 @@
+#pragma once
+
+// Test-side helpers for module tests: a VmeModule whose display units can be
+// changed, and shortcuts that preset a fake crate module and identify it.
+
+#include "FakeVmeController.h"
+#include "VmeModule.h"
+
+/// A VmeModule whose display units a test can choose.
+class TestVmeModule : public VmeModule
+{
+public:
+    using VmeModule::VmeModule;
+
+    void setCurrentUnitIndex(int index) { m_currentUnitIndex = index; }
+    void setVoltageUnitIndex(int index) { m_voltageUnitIndex = index; }
+};
+
+namespace ModuleTest {
+
+constexpr quint32 Norv = 0x6E6F7276;
+constexpr quint16 Base20 = 0x4000;
+constexpr quint16 Base29 = 0x8000;
+
+/// The base address tests use for a layout.
+inline quint16 baseOf(int deviceClass) { return deviceClass == 29 ? Base29 : Base20; }
+
+/// Presets a norv module of the class at its test base address: layout 20
+/// gets the placed-channels mask, layout 29 the channel count 24.
+inline void presetModule(FakeVmeController &fake, int deviceClass, quint16 mask20 = 0x0FFF)
+{
+    fake.setIdentity(baseOf(deviceClass), Norv, deviceClass == 29 ? 24 : mask20,
+                     quint16(deviceClass));
+}
+
+/// Presets and identifies a module, then forgets the identification cycles.
+inline void identify(FakeVmeController &fake, VmeModule &module, int deviceClass,
+                     quint16 mask20 = 0x0FFF)
+{
+    presetModule(fake, deviceClass, mask20);
+    module.GetModuleDeviceClass();
+    fake.clearLog();
+}
+
+} // namespace ModuleTest
