@@ -1,0 +1,39 @@
+// Constructs one bridge adapter in a process of its own and prints what the
+// adapter reports, one "key: value" line each. The bus tests start it with
+// different library search paths, which a running process cannot change.
+//
+//   busprobe v1718|vmusb [address]
+#include "V1718.h"
+#include "VmUsb.h"
+
+#include <QCoreApplication>
+#include <QTextStream>
+#include <memory>
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() < 2)
+        return 2;
+    std::unique_ptr<VmeController> controller;
+    if (args.at(1) == QLatin1String("v1718"))
+        controller = std::make_unique<V1718>();
+    else
+        controller = std::make_unique<VmUsb>();
+
+    QTextStream out(stdout);
+    out << "name: " << controller->name() << '\n';
+    out << "connected: " << (controller->isConnected() ? "yes" : "no") << '\n';
+    out << "error: " << controller->errorString() << '\n';
+    out << "status: " << controller->statusText() << '\n';
+    const quint32 address = args.size() > 2 ? args.at(2).toUInt(nullptr, 0) : 0x4000 + 0x5C;
+    int readStatus = 12345;
+    const quint16 word = controller->read16(address, 0x29, &readStatus);
+    out << "read: " << Qt::hex << Qt::showbase << word << Qt::dec << Qt::noshowbase << ' '
+        << readStatus << '\n';
+    int writeStatus = 12345;
+    controller->write16(0xFFF0, 0x29, 0x1234, &writeStatus);
+    out << "write: " << writeStatus << '\n';
+    return 0;
+}
