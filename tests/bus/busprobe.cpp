@@ -30,8 +30,7 @@ int main(int argc, char **argv)
     const quint32 address = args.size() > 2 ? args.at(2).toUInt(nullptr, 0) : 0x4000 + 0x5C;
     int readStatus = 12345;
     const quint16 word = controller->read16(address, 0x29, &readStatus);
-    out << "read: " << Qt::hex << Qt::showbase << word << Qt::dec << Qt::noshowbase << ' '
-        << readStatus << '\n';
+    out << "read: 0x" << QString::number(word, 16) << ' ' << readStatus << '\n';
     int writeStatus = 12345;
     controller->write16(0xFFF0, 0x29, 0x1234, &writeStatus);
     out << "write: " << writeStatus << '\n';

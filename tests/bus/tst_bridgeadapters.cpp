@@ -74,7 +74,7 @@ private slots:
         QCOMPARE(r.lines.value("connected"), QStringLiteral("no"));
         QVERIFY(!r.lines.value("error").isEmpty());
         QCOMPARE(r.lines.value("status"), QStringLiteral("Not connected to CAEN VME library!"));
-        QCOMPARE(r.lines.value("read"), QStringLiteral("0 -3"));
+        QCOMPARE(r.lines.value("read"), QStringLiteral("0x0 -3"));
         QCOMPARE(r.lines.value("write"), QStringLiteral("-3"));
     }
 
@@ -88,7 +88,7 @@ private slots:
                  QStringLiteral("Error while loading shared library 'CAENVMElib'"));
         QCOMPARE(r.lines.value("status"), QStringLiteral("Not connected to CAEN VME library!"));
         QCOMPARE(r.lines.value("connected"), QStringLiteral("no"));
-        QCOMPARE(r.lines.value("read"), QStringLiteral("0 -3"));
+        QCOMPARE(r.lines.value("read"), QStringLiteral("0x0 -3"));
     }
 
     void v1718OverSimulatedCrate()
@@ -107,7 +107,7 @@ private slots:
     void v1718EmptyAddressReadsZero()
     {
         const ProbeResult r = runProbe(probe(), {"v1718", "0xFFF0"}, QStringLiteral(NORV_BIN_DIR));
-        QCOMPARE(r.lines.value("read"), QStringLiteral("0 -1"));
+        QCOMPARE(r.lines.value("read"), QStringLiteral("0x0 -1"));
     }
 
     void v1718FindsVendorLinuxFileName()
@@ -128,7 +128,7 @@ private slots:
                                        {"NORV_SIM_NO_BRIDGE=1"});
         QCOMPARE(r.lines.value("connected"), QStringLiteral("no"));
         QCOMPARE(r.lines.value("error"), QString());
-        QCOMPARE(r.lines.value("read"), QStringLiteral("0 -3"));
+        QCOMPARE(r.lines.value("read"), QStringLiteral("0x0 -3"));
     }
 
     void vmUsbWithoutLibraryIsFatal()
@@ -151,7 +151,7 @@ private slots:
         QCOMPARE(r.lines.value("connected"), QStringLiteral("no"));
         QCOMPARE(r.lines.value("error"), QStringLiteral("No VM-USB controller number 0 found!"));
         QCOMPARE(r.lines.value("status"), QStringLiteral("Not connected to Wiener XXUSB library!"));
-        QCOMPARE(r.lines.value("read"), QStringLiteral("0 -1"));
+        QCOMPARE(r.lines.value("read"), QStringLiteral("0x0 -1"));
         QCOMPARE(r.lines.value("write"), QStringLiteral("-1"));
     }
 
@@ -171,7 +171,7 @@ private slots:
     {
         const ProbeResult r = runProbe(probe(), {"vmusb", "0xFFF0"}, QStringLiteral(NORV_BIN_DIR));
         const QStringList read = r.lines.value("read").split(' ');
-        QCOMPARE(read.value(0), QStringLiteral("0"));
+        QCOMPARE(read.value(0), QStringLiteral("0x0"));
         QVERIFY(read.value(1).toInt() < 0);
     }
 
