@@ -1,0 +1,75 @@
+#pragma once
+
+#include <QColor>
+#include <QList>
+#include <QString>
+#include <QTableWidget>
+
+class QKeyEvent;
+class QMouseEvent;
+
+/// The channel table of the main window: one row per channel of the current
+/// module. The main window's form promotes its `table` widget to this class.
+///
+/// Only the set voltage (column 0) and set current (column 3) can be edited.
+/// The refresh cycle rewrites every cell many times a second, so the table
+/// remembers the cell whose editor is open and `setCell` leaves it alone.
+class HvTable : public QTableWidget
+{
+    Q_OBJECT
+
+public:
+    /// Column of the set voltage, editable.
+    static constexpr int VoltageSetColumn = 0;
+    /// Column of the set current, editable.
+    static constexpr int CurrentSetColumn = 3;
+    /// Height of every channel row in pixels.
+    static constexpr int RowHeight = 20;
+
+    explicit HvTable(QWidget *parent = nullptr);
+
+    /// Sizes the table to n channel rows headed "Channel 0" ... and 20 pixels high.
+    void setChannelCount(int n);
+    /// Puts a right-aligned header item with this text on the column.
+    void setHeader(int column, const QString &text);
+    /// Gives every column the same width in pixels.
+    void setColumnWidths(int width);
+    /// Writes a right-aligned cell, with the colour as background unless it is
+    /// white; the cell being edited is left alone.
+    void setCell(int row, int column, const QString &text, const QColor &colour = Qt::white);
+
+    /// True when more than one cell is selected.
+    bool hasMultipleSelection() const;
+    /// The row of every selected cell in selection order (a row once per selected cell).
+    QList<int> selectedRows() const;
+
+    /// Row of the cell being edited, -1 when none.
+    int editRow() const { return m_editRow; }
+    /// Column of the cell being edited, -1 when none.
+    int editColumn() const { return m_editColumn; }
+
+    /// True for the columns the operator may edit.
+    static bool isEditableColumn(int column);
+
+signals:
+    /// An edited cell was committed with this text.
+    void cellDataChanged(int row, int column, const QString &text);
+
+public slots:
+    /// Passes a committed edit on as `cellDataChanged`.
+    void dataEntered(int row, int column, const QString &text);
+    /// Forgets the edit cell: the editor has closed.
+    void dataDiscarded();
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+
+private:
+    void rememberEditCell(int row, int column);
+    void forgetEditCellUnlessEditing();
+    bool isEditCell(int row, int column);
+
+    int m_editRow = -1;
+    int m_editColumn = -1;
+};
