@@ -1,0 +1,81 @@
+#pragma once
+
+#include <QDialog>
+#include <QString>
+
+namespace Ui {
+class DialogChannelBounds;
+}
+
+/// A channel's voltage and current interlock bounds: the maximum, the minimum
+/// (used only for asymmetric bounds) and whether each pair is asymmetric
+/// (channel control bits 11 and 10). Follows the channel whose control update
+/// came last, like the channel status dialog.
+///
+/// Values are kept as last shown and a spin box is touched only when a
+/// different value arrives, so a typed value survives the polling until
+/// "Set Bounds" sends it.
+class DialogChannelBounds : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit DialogChannelBounds(QWidget *parent = nullptr);
+    ~DialogChannelBounds() override;
+
+    /// The channel shown; -1 until the first control update.
+    int channel() const { return m_channel; }
+
+public slots:
+    /// Limits the voltage boxes to the nominal voltage (maximum: 1.01 times it).
+    void updateChannelVoltageNominal(int serialNumber, int channel, float vnominal, QString unit);
+    /// Limits the current boxes to the nominal current (maximum: 1.01 times it).
+    void updateChannelCurrentNominal(int serialNumber, int channel, float inominal, QString unit);
+    /// Follows `channel` and shows its asymmetric-bound bits.
+    void updateChannelControl(int serialNumber, int channel, quint32 control);
+    /// Shows the lower voltage bound.
+    void updateChannelVoltageInterlockMinSet(int serialNumber, int channel, float value,
+                                             QString unit);
+    /// Shows the upper voltage bound.
+    void updateChannelVoltageInterlockMaxSet(int serialNumber, int channel, float value,
+                                             QString unit);
+    /// Shows the lower current bound.
+    void updateChannelCurrentInterlockMinSet(int serialNumber, int channel, float value,
+                                             QString unit);
+    /// Shows the upper current bound.
+    void updateChannelCurrentInterlockMaxSet(int serialNumber, int channel, float value,
+                                             QString unit);
+
+signals:
+    /// Write the channel's bounds: the two asymmetry bits, the maxima and,
+    /// where asymmetric, the minima.
+    void setChannelBounds(int channel, bool avbnd, float voltageIlkMax, float voltageIlkMin,
+                          bool acbnd, float currentIlkMax, float currentIlkMin);
+    /// Write the channel's control word.
+    void setChannelControl(quint16 channel, quint16 control);
+
+protected:
+    void changeEvent(QEvent *event) override;
+
+private slots:
+    void on_btnSetBounds_clicked();
+    void on_chkAVBND_stateChanged(int state);
+    void on_chkACBND_stateChanged(int state);
+
+private:
+    void relabel();
+    void applyChannelTexts();
+    void boundBoxChanged(bool checked, int bit, bool *shown);
+
+    Ui::DialogChannelBounds *ui;
+    int m_channel = -1;
+    float m_voltageIlkMax = 0;
+    float m_voltageIlkMin = 0;
+    float m_currentIlkMax = 0;
+    float m_currentIlkMin = 0;
+    QString m_voltageUnit;
+    QString m_currentUnit;
+    bool m_avbnd = false;
+    bool m_acbnd = false;
+    quint16 m_control = 0;
+};
