@@ -198,16 +198,6 @@ void NorvControl::initModuleAccess()
     m_refreshTimer->start();
 }
 
-void NorvControl::refreshTimerUpdate()
-{
-    advanceConnectionStates();
-    if (m_moduleCount == 0)
-        return;
-
-    // The current module's details, table rows and module-wide words are
-    // read from here on, one bounded slice per tick.
-}
-
 void NorvControl::setModuleItemText(int slot, const QString &state)
 {
     QListWidgetItem *item = m_ui->lstModules->item(slot);
@@ -220,6 +210,8 @@ void NorvControl::advanceConnectionStates()
     for (int slot = 0; slot < m_moduleCount; ++slot) {
         BaseModule *module = m_module[slot];
         const int serial = module->GetModuleSerialNumber();
+        // The rest of the tick names the module by this reading.
+        m_serialNumber[slot] = serial;
         switch (m_moduleState[slot]) {
         case StateNew:
             setModuleItemText(slot, tr("Connecting..."));

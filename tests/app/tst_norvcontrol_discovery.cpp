@@ -313,8 +313,9 @@ void TestNorvControlDiscovery::silentModuleShowsNotConnectedAndComesBack()
     NorvControl window(QStringList {});
     // A fresh module object spends its first read on identification, so the
     // second module shows its serial number from the second tick on.
+    // The current module answers and the same tick shows its details.
     window.refreshTimerUpdate();
-    QCOMPARE(window.moduleState(0), int(NorvControl::StateAnswering));
+    QCOMPARE(window.moduleState(0), int(NorvControl::StateShown));
     QCOMPARE(window.moduleState(1), int(NorvControl::StateNew));
     QCOMPARE(listTexts(window).at(1), QStringLiteral("VME BA 0x8000\nConnecting..."));
     window.refreshTimerUpdate();
@@ -332,9 +333,9 @@ void TestNorvControlDiscovery::silentModuleShowsNotConnectedAndComesBack()
     QCOMPARE(norvsim_inject_replug(0x4000), 0);
     // The module object re-identifies on the first tick; it shows its serial
     // number again within a couple of ticks.
-    for (int tick = 0; tick < 3 && window.moduleState(0) != NorvControl::StateAnswering; ++tick)
+    for (int tick = 0; tick < 3 && window.moduleState(0) != NorvControl::StateShown; ++tick)
         window.refreshTimerUpdate();
-    QCOMPARE(window.moduleState(0), int(NorvControl::StateAnswering));
+    QCOMPARE(window.moduleState(0), int(NorvControl::StateShown));
     QCOMPARE(listTexts(window).first(), QStringLiteral("VME BA 0x4000\n4711"));
     QCOMPARE(window.moduleState(1), int(NorvControl::StateAnswering));
     QVERIFY(prompt.shown().isEmpty());
