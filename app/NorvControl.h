@@ -272,6 +272,16 @@ private slots:
     // Refresh cycle and requests: the system overview
     void on_actionModuleOverview_triggered();
 
+    // Detail dialogs of the current channel and module
+    void on_actionStatusControl_triggered();
+    void on_actionModuleStatusControl_triggered();
+    void on_actionBounds_triggered();
+    void on_actionSuppliesAndTemperature_triggered();
+    void on_actionCrates_triggered();
+    void on_actionSetCurrentTrip_triggered();
+    void on_actionSetAllChannelsCurrentTrip_triggered();
+    void on_actionSettings_triggered();
+
 private:
     OperatorPrompt *prompt() const;
     BaseModule *currentModule() const;
