@@ -367,7 +367,12 @@ int VmeModule::GetModuleDeviceClass()
         m_channelCount = map->channelCountRule() == RegisterMap::ChannelCountRule::PlacedMaskBits
             ? qPopulationCount(high)
             : int(high);
-        fillOffsetTables(*map);
+        // The tables depend on the layout alone; identification runs on every
+        // refresh tick, so fill them only when the layout changes.
+        if (m_offsetTablesLayout != map) {
+            fillOffsetTables(*map);
+            m_offsetTablesLayout = map;
+        }
     }
     return m_deviceClass;
 }

@@ -191,5 +191,7 @@ private:
     std::array<quint16, RegisterMap::FlexGroupTableSize> m_flexGroupOffset {};
     int m_filledChannelEntries = 0;
     int m_filledGroupEntries = 0;
+    /// The layout the offset tables were last filled for.
+    const RegisterMap *m_offsetTablesLayout = nullptr;
     int m_channelCount = -1;
 };

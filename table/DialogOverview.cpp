@@ -168,7 +168,9 @@ void DialogOverview::updateChannelStatus(int serialNumber, int channel, quint32 
     if (column < 0)
         return;
     ModuleStatusSummary &summary = m_statusSummaries[column];
-    summary.setChannelStatus(channel, status);
+    // Every pass repeats every channel's word; redraw the cell only on news.
+    if (!summary.setChannelStatus(channel, status))
+        return;
     QTableWidgetItem *item = cell(m_ui->statusTable, 0, column);
     item->setText(summary.text());
     item->setForeground(summary.foreground());

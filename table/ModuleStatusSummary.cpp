@@ -38,12 +38,15 @@ const QVector<ModuleStatusSummary::Problem> &ModuleStatusSummary::problems()
     return list;
 }
 
-void ModuleStatusSummary::setChannelStatus(int channel, quint32 status)
+bool ModuleStatusSummary::setChannelStatus(int channel, quint32 status)
 {
     if (channel < 0 || channel >= MaxChannels)
-        return;
+        return false;
+    if (isReported(channel) && m_status[channel] == status)
+        return false;
     m_status[channel] = status;
     m_reported |= 1u << channel;
+    return true;
 }
 
 int ModuleStatusSummary::worstProblem(quint32 status)

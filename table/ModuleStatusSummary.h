@@ -29,7 +29,8 @@ public:
     static const QVector<Problem> &problems();
 
     /// Records the status word of a channel; channels outside 0 to 23 are ignored.
-    void setChannelStatus(int channel, quint32 status);
+    /// True when the summary may have changed (a new channel or a new word).
+    bool setChannelStatus(int channel, quint32 status);
 
     /// True when at least one channel has reported its status.
     bool hasStatus() const { return m_reported != 0; }
