@@ -6,10 +6,18 @@
 
 #include <cstring>
 
-quint16 SimBus::read16(quint32 address, bool *ok, quint16 fallback)
+void SimBus::isolate()
 {
-    uint16_t data = fallback;
-    const int status = norvsim_bus_read(address, am, 2, &data);
+    qputenv("NORV_SIM_TIMESCALE", "0");
+    for (const char *name :
+         {"NORV_SIM_CRATE", "NORV_SIM_NO_BRIDGE", "NORV_SIM_TRACE", "NORV_SIM_LATENCY_US"})
+        qunsetenv(name);
+}
+
+quint16 SimBus::read16(quint32 address, bool *ok)
+{
+    uint16_t data = 0xDEAD;
+    const int status = norvsim_bus_read(address, 0x29, 2, &data);
     if (ok)
         *ok = status == 0;
     return data;
@@ -17,13 +25,12 @@ quint16 SimBus::read16(quint32 address, bool *ok, quint16 fallback)
 
 bool SimBus::write16(quint32 address, quint16 data)
 {
-    return norvsim_bus_write(address, am, 2, data) == 0;
+    return norvsim_bus_write(address, 0x29, 2, data) == 0;
 }
 
 quint32 SimBus::read32(quint32 address)
 {
-    const quint32 high = read16(address, nullptr, 0);
-    return high << 16 | read16(address + 2, nullptr, 0);
+    return quint32(read16(address)) << 16 | read16(address + 2);
 }
 
 void SimBus::write32(quint32 address, quint32 value)
@@ -50,23 +57,10 @@ void SimBus::writeFloat(quint32 address, float value)
 void SimBus::sendRecord20(quint32 base, const QByteArray &record)
 {
     for (int k = 0; k < record.size(); k += 2) {
-        const quint8 c0 = quint8(record[k]);
         const quint8 c1 = k + 1 < record.size() ? quint8(record[k + 1]) : 0;
-        write16(base + 0x60 + quint32(k), quint16(c0 << 8 | c1));
+        write16(base + 0x60 + quint32(k), quint16(quint8(record[k]) << 8 | c1));
     }
     write16(base + 0x3B2, 2);
-}
-
-void SimBus::sendRecord29(quint32 base, const QByteArray &record)
-{
-    QByteArray padded = record;
-    while (padded.size() % 4)
-        padded.append('0');
-    for (int k = 0; k < padded.size(); k += 4) {
-        const quint32 word = quint32(quint8(padded[k])) << 24 | quint32(quint8(padded[k + 1])) << 16
-            | quint32(quint8(padded[k + 2])) << 8 | quint8(padded[k + 3]);
-        write32(base + 0x100 + quint32(k), word);
-    }
 }
 
 QByteArray SimBus::record(int type, quint32 address, const QByteArray &data)
@@ -80,18 +74,18 @@ QByteArray SimBus::record(int type, quint32 address, const QByteArray &data)
     unsigned sum = unsigned(count);
     for (char b : bytes)
         sum += quint8(b);
-    QByteArray text
-        = "S" + QByteArray::number(type) + QByteArray::number(count, 16).rightJustified(2, '0');
-    text += bytes.toHex();
-    text += QByteArray::number(~sum & 0xFF, 16).rightJustified(2, '0');
-    return text.toUpper();
+    return ("S" + QByteArray::number(type) + QByteArray::number(count, 16).rightJustified(2, '0')
+            + bytes.toHex() + QByteArray::number(~sum & 0xFF, 16).rightJustified(2, '0'))
+        .toUpper();
 }
 
-QString SimBus::writeFile(const QString &dir, const QString &name, const QByteArray &json)
+int SimBus::resetTo(const QString &path, const QByteArray &json)
 {
-    const QString path = dir + '/' + name;
     QFile file(path);
-    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        file.write(json);
-    return path;
+    if (!json.isNull()
+        && (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)
+            || file.write(json) != json.size()))
+        return -2;
+    file.close();
+    return norvsim_reset(path.toUtf8().constData());
 }

@@ -1,0 +1,292 @@
+// The simulated crate as a whole: its bus (failed cycles, counters, torn
+// accesses, the trace, latency), crate descriptions with their readable
+// errors, and the stand-in libraries without a bridge.
+
+#include "SimBus.h"
+#include "norvsim.h"
+
+#include <QFile>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cstdio>
+#include <unistd.h>
+
+// The vendors' entry points that decide whether there is a bridge at all.
+extern "C" {
+struct usb_device;
+typedef struct xxusb_device_typ
+{
+    struct usb_device *usbdev;
+    char SerialString[7];
+} xxusb_device_type;
+short xxusb_devices_find(xxusb_device_type *xxusbDev);
+int CAENVME_Init(int BdType, short Link, short BdNum, int32_t *Handle);
+int CAENVME_End(int32_t Handle);
+}
+
+namespace {
+
+constexpr quint32 m20 = 0x4000, m29 = 0x8000;
+
+QStringList fileLines(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return {};
+    return QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts);
+}
+
+QVector<qint64> registerDump(int base, quint32 window)
+{
+    QVector<qint64> words;
+    for (quint32 offset = 0; offset < window; offset += 2)
+        words.append(norvsim_register(base, offset));
+    return words;
+}
+
+} // namespace
+
+class TestSimCrate : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        SimBus::isolate();
+    }
+
+    void init() { QCOMPARE(norvsim_reset(""), 0); }
+    void cleanup() { SimBus::isolate(); }
+
+    void cyclesThatFail_data()
+    {
+        QTest::addColumn<quint32>("address");
+        QTest::addColumn<int>("modifier");
+        QTest::addColumn<int>("width");
+
+        QTest::newRow("no module") << quint32(0x1000 + 0x5C) << 0x29 << 2;
+        QTest::newRow("beyond A16") << quint32(0x14000 + 0x5C) << 0x29 << 2;
+        QTest::newRow("A24 modifier") << m20 + 0x5C << 0x39 << 2;
+        QTest::newRow("D32") << m20 + 0x5C << 0x29 << 4;
+        QTest::newRow("D8") << m20 + 0x5C << 0x29 << 1;
+    }
+
+    void cyclesThatFail()
+    {
+        QFETCH(quint32, address);
+        QFETCH(int, modifier);
+        QFETCH(int, width);
+        uint16_t cell = 0xBEEF;
+        QCOMPARE(norvsim_bus_read(address, modifier, width, &cell), -1);
+        QCOMPARE(cell, uint16_t(0xBEEF));
+        QCOMPARE(norvsim_bus_write(address, modifier, width, 0x1234), -1);
+        QCOMPARE(norvsim_cycle_count(m20), 0);
+    }
+
+    void countersAndTornAccesses()
+    {
+        SimBus::read32(m20 + 0x34);
+        SimBus::writeFloat(m20 + 0x60 + 0x08, 100.0f);
+        SimBus::read16(m29 + 0x3E);
+        SimBus::read16(0x1000); // nobody's
+        QCOMPARE(norvsim_cycle_count(m20), 4);
+        QCOMPARE(norvsim_cycle_count(m29), 1);
+        QCOMPARE(norvsim_cycle_count(0x1000), -1);
+        QCOMPARE(norvsim_register(m20, 0x34), 4711); // test-API look-ups are no cycles
+        QCOMPARE(norvsim_cycle_count(m20), 4);
+        QCOMPARE(norvsim_torn_access_count(), 0);
+
+        // A read of the serial number with a status read between its halves.
+        SimBus::read16(m20 + 0x34);
+        SimBus::read16(m20 + 0x00);
+        SimBus::read16(m20 + 0x36);
+        QCOMPARE(norvsim_torn_access_count(), 1);
+        // A set value written with another module's cycle in between: still counted,
+        // and the low half lands with the high half the module latched.
+        SimBus::write16(m20 + 0x60 + 0x08, 0x4348); // 200.0f
+        SimBus::read16(m29 + 0x3E);
+        SimBus::write16(m20 + 0x60 + 0x0A, 0x0000);
+        QCOMPARE(norvsim_torn_access_count(), 2);
+        QCOMPARE(SimBus::readFloat(m20 + 0x60 + 0x08), 200.0f);
+        // A low half alone, or a high half read followed by a write of the low half.
+        SimBus::read16(m20 + 0x36);
+        SimBus::read16(m20 + 0x34);
+        SimBus::write16(m20 + 0x36, 0);
+        QCOMPARE(norvsim_torn_access_count(), 4);
+        // 16-bit registers never tear.
+        SimBus::read16(m20 + 0x3C);
+        SimBus::read16(m20 + 0x00);
+        SimBus::read16(m20 + 0x3E);
+        QCOMPARE(norvsim_torn_access_count(), 4);
+
+        norvsim_reset_counters();
+        QCOMPARE(norvsim_torn_access_count(), 0);
+        QCOMPARE(norvsim_cycle_count(m20), 0);
+    }
+
+    void traceLatencyAndCrateFromEnvironment()
+    {
+        const QString crate = m_dir.filePath("env.json"), trace = m_dir.filePath("trace.txt");
+        QCOMPARE(SimBus::resetTo(crate, R"({"bridge_serial": "VM0001", "modules": [
+            {"base": "0x8000", "class": 29, "serial": 99, "channels": 2}]})"),
+                 0);
+        qputenv("NORV_SIM_CRATE", crate.toUtf8());
+        qputenv("NORV_SIM_TRACE", trace.toUtf8());
+        qputenv("NORV_SIM_LATENCY_US", "2000");
+        QCOMPARE(norvsim_reset(nullptr), 0);
+        QCOMPARE(norvsim_module_count(), 1);
+        QCOMPARE(QByteArray(norvsim_bridge_serial()), QByteArray("VM0001"));
+        SimBus::write32(m29 + 0x14, 0x0001BEEF);
+        SimBus::read16(0x1000);
+        uint16_t cell = 0;
+        norvsim_bus_read(m29, 0x39, 2, &cell);
+        QCOMPARE(norvsim_reset(nullptr), 0); // a new crate appends to the trace
+        SimBus::read16(m29 + 0x3C);
+        QCOMPARE(norvsim_trace(nullptr), 0);
+        SimBus::read16(m29 + 0x3C); // not traced any more
+
+        const QStringList lines = fileLines(trace);
+        QCOMPARE(lines.size(), 5);
+        static const QRegularExpression format(QStringLiteral(
+            "^(\\d+) ([RW]) ([0-9a-f]{4,}) ([0-9a-f]{2}) ([0-9a-f]{4}|----) (0|-1)$"));
+        for (const QString &line : lines)
+            QVERIFY2(format.match(line).hasMatch(), qPrintable(line));
+        QVERIFY(lines[0].endsWith(" W 8014 29 0001 0"));
+        QVERIFY(lines[1].endsWith(" W 8016 29 beef 0"));
+        QVERIFY(lines[2].endsWith(" R 1000 29 ---- -1"));
+        QVERIFY(lines[3].endsWith(" R 8000 39 ---- -1"));
+        QVERIFY(lines[4].endsWith(" R 803c 29 0002 0"));
+        const qint64 first = lines[0].section(' ', 0, 0).toLongLong();
+        QVERIFY2(lines[1].section(' ', 0, 0).toLongLong() - first >= 2000, qPrintable(lines[1]));
+
+        QCOMPARE(norvsim_reset(""), 0); // "" is the default crate, whatever the environment says
+        QCOMPARE(norvsim_module_count(), 3);
+    }
+
+    void shippedExamples()
+    {
+        // The default example describes exactly the built-in default crate.
+        QCOMPARE(QByteArray(norvsim_bridge_serial()), QByteArray("VM0042"));
+        const auto m20Words = registerDump(0x4000, 0x400);
+        const auto m29Words = registerDump(0x8000, 0x800);
+        const auto m33Words = registerDump(0xC000, 0x400);
+        QCOMPARE(norvsim_reset(NORV_SIM_EXAMPLES "/default.json"), 0);
+        QCOMPARE(QByteArray(norvsim_last_error()), QByteArray());
+        QCOMPARE(norvsim_module_count(), 3);
+        QCOMPARE(QByteArray(norvsim_bridge_serial()), QByteArray("VM0042"));
+        QCOMPARE(registerDump(0x4000, 0x400), m20Words);
+        QCOMPARE(registerDump(0x8000, 0x800), m29Words);
+        QCOMPARE(registerDump(0xC000, 0x400), m33Words);
+        QCOMPARE(norvsim_channel_value(0x4000, 11, NORVSIM_LOAD), 1e9);
+        QCOMPARE(norvsim_channel_value(0x8000, 23, NORVSIM_LOAD), 1e10);
+
+        // The large one: both layouts, an 8-channel layout-20 module, class 33.
+        QCOMPARE(norvsim_reset(NORV_SIM_EXAMPLES "/large.json"), 0);
+        QCOMPARE(norvsim_module_count(), 8);
+        QCOMPARE(SimBus::read16(0x0400 + 0x3C), quint16(0x00FF));
+        QCOMPARE(SimBus::read16(0x2800 + 0x3E), quint16(33));
+    }
+
+    void malformed_data()
+    {
+        QTest::addColumn<QByteArray>("json");
+        QTest::addColumn<QStringList>("expected");
+
+        QTest::newRow("missing file") << QByteArray() << QStringList {"cannot read"};
+        QTest::newRow("syntax") << QByteArray("{\n  \"modules\": [\n    {\"base\": 1\n  ]\n}")
+                                << QStringList {"line 4"};
+        QTest::newRow("top-level key")
+            << QByteArray(R"({"module": []})")
+            << QStringList {"module:", "unknown key", "bridge_serial, modules"};
+        QTest::newRow("module key")
+            << QByteArray(R"({"modules": [{"base": 0, "class": 20, "serial": 1, "chanels": 8}]})")
+            << QStringList {"modules[0].chanels", "unknown key", "channels"};
+        QTest::newRow("fault key") << QByteArray(
+            R"({"modules": [{"base": 0, "class": 20, "serial": 1, "faults": {"unplug_at": 1}}]})")
+                                   << QStringList {"modules[0].faults.unplug_at", "unknown key"};
+        QTest::newRow("missing serial") << QByteArray(R"({"modules": [{"base": 0, "class": 20}]})")
+                                        << QStringList {"modules[0].serial", "missing"};
+        QTest::newRow("unaligned base")
+            << QByteArray(R"({"modules": [{"base": "0x4100", "class": 20, "serial": 1}]})")
+            << QStringList {"modules[0].base", "0x4100", "multiple of 0x400"};
+        QTest::newRow("duplicate base")
+            << QByteArray(R"({"modules": [{"base": "0x4000", "class": 20, "serial": 1},
+                                          {"base": "0x4000", "class": 29, "serial": 2}]})")
+            << QStringList {"modules[1].base", "modules[0]", "0x4000"};
+        QTest::newRow("overlapping windows")
+            << QByteArray(R"({"modules": [{"base": "0x8000", "class": 29, "serial": 1},
+                                          {"base": "0x8400", "class": 20, "serial": 2}]})")
+            << QStringList {"modules[1].base", "window of modules[0]"};
+        QTest::newRow("too many channels")
+            << QByteArray(R"({"modules": [{"base": 0, "class": 20, "serial": 1, "channels": 13}]})")
+            << QStringList {"modules[0].channels", "out of range", "12"};
+        QTest::newRow("boolean fault") << QByteArray(
+            R"({"modules": [{"base": 0, "class": 20, "serial": 1, "faults": {"never_ready": 1}}]})")
+                                       << QStringList {"modules[0].faults.never_ready",
+                                                       "true or false"};
+    }
+
+    void malformed()
+    {
+        QFETCH(QByteArray, json);
+        QFETCH(QStringList, expected);
+        const QString path = m_dir.filePath(QTest::currentDataTag() + QString(".json"));
+        const QString captured = m_dir.filePath("stderr.txt");
+        std::fflush(stderr);
+        const int saved = dup(fileno(stderr));
+        QVERIFY(std::freopen(captured.toLocal8Bit().constData(), "w", stderr));
+        const int result = SimBus::resetTo(path, json);
+        std::fflush(stderr);
+        dup2(saved, fileno(stderr));
+        close(saved);
+
+        QCOMPARE(result, -1);
+        const QString error = QString::fromUtf8(norvsim_last_error());
+        QVERIFY2(error.startsWith(path + ": "), qPrintable(error));
+        for (const QString &part : expected)
+            QVERIFY2(error.contains(part), qPrintable(error + "\n  lacks: " + part));
+        const QString shown = fileLines(captured).join('\n');
+        QVERIFY2(shown.contains("norvsim: " + error) && shown.contains("no bridge"),
+                 qPrintable(shown));
+        QCOMPARE(norvsim_bridge_present(), 0);
+        QCOMPARE(norvsim_module_count(), 0);
+        uint16_t cell = 0x5555;
+        QCOMPARE(norvsim_bus_read(0x4000 + 0x5C, 0x29, 2, &cell), -1);
+        QCOMPARE(cell, uint16_t(0x5555));
+        QCOMPARE(norvsim_reset(""), 0); // a usable description brings the bridge back
+        QCOMPARE(QByteArray(norvsim_last_error()), QByteArray());
+    }
+
+    void noBridgeOnBothStandIns()
+    {
+        qputenv("NORV_SIM_NO_BRIDGE", "1");
+        QCOMPARE(norvsim_reset(""), -1);
+        xxusb_device_type devices[32];
+        QCOMPARE(xxusb_devices_find(devices), short(0));
+        int32_t handle = 0;
+        QVERIFY(CAENVME_Init(0, 0, 0, &handle) != 0);
+        QCOMPARE(handle, 0);
+        QCOMPARE(norvsim_module_count(), 3); // the modules are there, the bridge is not
+        uint16_t cell = 1;
+        QCOMPARE(norvsim_bus_read(0x4000 + 0x3E, 0x29, 2, &cell), -1);
+        QCOMPARE(cell, uint16_t(1));
+
+        qunsetenv("NORV_SIM_NO_BRIDGE");
+        QCOMPARE(norvsim_reset(""), 0);
+        QCOMPARE(xxusb_devices_find(devices), short(1));
+        QCOMPARE(QByteArray(devices[0].SerialString), QByteArray("VM0042"));
+        QCOMPARE(CAENVME_Init(0, 0, 0, &handle), 0);
+        QVERIFY(handle != 0);
+        QCOMPARE(CAENVME_End(handle), 0);
+    }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+QTEST_GUILESS_MAIN(TestSimCrate)
+#include "tst_simcrate.moc"
