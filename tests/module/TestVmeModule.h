@@ -1,7 +1,7 @@
 #pragma once
 
 // Test-side helpers for module tests: a VmeModule whose display units can be
-// changed, and shortcuts that preset a fake crate module and identify it.
+// changed, and a shortcut that presets a norv module on the fake and identifies it.
 
 #include "FakeVmeController.h"
 #include "VmeModule.h"
@@ -25,19 +25,14 @@ constexpr quint16 Base29 = 0x8000;
 /// The base address tests use for a layout.
 inline quint16 baseOf(int deviceClass) { return deviceClass == 29 ? Base29 : Base20; }
 
-/// Presets a norv module of the class at its test base address: layout 20
-/// gets the placed-channels mask, layout 29 the channel count 24.
-inline void presetModule(FakeVmeController &fake, int deviceClass, quint16 mask20 = 0x0FFF)
-{
-    fake.setIdentity(baseOf(deviceClass), Norv, deviceClass == 29 ? 24 : mask20,
-                     quint16(deviceClass));
-}
-
-/// Presets and identifies a module, then forgets the identification cycles.
+/// Presets a norv module of the class at the module's base address (layout 20 with
+/// the placed-channels mask, layout 29 with 24 channels), identifies it and forgets
+/// the identification cycles.
 inline void identify(FakeVmeController &fake, VmeModule &module, int deviceClass,
                      quint16 mask20 = 0x0FFF)
 {
-    presetModule(fake, deviceClass, mask20);
+    fake.setIdentity(module.GetModuleBaseAddress(), Norv, deviceClass == 29 ? 24 : mask20,
+                     quint16(deviceClass));
     module.GetModuleDeviceClass();
     fake.clearLog();
 }
