@@ -6,19 +6,18 @@
 #include <QDir>
 #include <QFile>
 #include <QJsonDocument>
-#include <QJsonObject>
 #include <QSettings>
 
 namespace {
 
-QSettings *openStore()
+QSettings store()
 {
-    return new QSettings(QSettings::IniFormat, QSettings::UserScope,
-                         QString::fromLatin1(SettingsStore::OrganisationName),
-                         QString::fromLatin1(SettingsStore::ApplicationName));
+    return QSettings(QSettings::IniFormat, QSettings::UserScope,
+                     QString::fromLatin1(SettingsStore::OrganisationName),
+                     QString::fromLatin1(SettingsStore::ApplicationName));
 }
 
-constexpr quint32 ChannelOnBit = 0x0008;
+QString tracePath;
 
 } // namespace
 
@@ -27,16 +26,11 @@ void TestCrate::useSettingsIn(const QString &dir)
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir);
 }
 
-void TestCrate::clearSettings()
-{
-    QScopedPointer<QSettings> store(openStore());
-    store->clear();
-}
+void TestCrate::clearSettings() { store().clear(); }
 
 void TestCrate::setSetting(const QString &key, const QString &value)
 {
-    QScopedPointer<QSettings> store(openStore());
-    store->setValue(key, value);
+    store().setValue(key, value);
 }
 
 bool TestCrate::resetDefault()
@@ -56,29 +50,57 @@ bool TestCrate::resetWithoutBridge()
 
 bool TestCrate::resetFrom(const QString &dir, const QJsonArray &modules)
 {
-    const QString path = QDir(dir).filePath(QStringLiteral("crate.json"));
-    QFile file(path);
+    QFile file(QDir(dir).filePath(QStringLiteral("crate.json")));
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return false;
     file.write(QJsonDocument(QJsonObject {{QStringLiteral("modules"), modules}}).toJson());
     file.close();
     qunsetenv("NORV_SIM_NO_BRIDGE");
-    qputenv("NORV_SIM_CRATE", QFile::encodeName(path));
+    qputenv("NORV_SIM_CRATE", QFile::encodeName(file.fileName()));
     const int result = norvsim_reset(nullptr);
     qunsetenv("NORV_SIM_CRATE");
     return result == 0;
 }
 
+QJsonObject TestCrate::module(int base, int deviceClass, int serial, const QJsonObject &extra)
+{
+    QJsonObject module = extra;
+    module.insert(QStringLiteral("base"), base);
+    module.insert(QStringLiteral("class"), deviceClass);
+    module.insert(QStringLiteral("serial"), serial);
+    return module;
+}
+
+bool TestCrate::startTrace(const QString &dir)
+{
+    tracePath = QDir(dir).filePath(QStringLiteral("bus.trace"));
+    QFile::remove(tracePath);
+    return norvsim_trace(QFile::encodeName(tracePath).constData()) == 0;
+}
+
+QList<quint32> TestCrate::stopTrace(char direction)
+{
+    norvsim_trace(nullptr);
+    QFile file(tracePath);
+    if (!file.open(QIODevice::ReadOnly))
+        return {0xFFFFFFFFu};
+    QList<quint32> addresses;
+    while (!file.atEnd()) {
+        const QList<QByteArray> fields = file.readLine().simplified().split(' ');
+        if (fields.size() >= 3 && fields.at(1) == QByteArray(1, direction))
+            addresses.append(fields.at(2).toUInt(nullptr, 16));
+    }
+    return addresses;
+}
+
 quint32 TestCrate::channelControl(int base, int deviceClass, int channel)
 {
-    // Channel blocks: layout 20 at 0x60 + 0x30 n, control at +0x02;
-    // layout 29 at 0x100 + 0x40 n, control at +0x0C.
+    // Layout 20: channel blocks at 0x60 + 0x30 n, control at +0x02;
+    // layout 29: at 0x100 + 0x40 n, control at +0x0C.
     const quint32 offset
         = deviceClass == 29 ? 0x100 + 0x40 * channel + 0x0C : 0x60 + 0x30 * channel + 0x02;
     return quint32(norvsim_register(base, offset));
 }
-
-int TestCrate::channelCount(int deviceClass) { return deviceClass == 29 ? 24 : 12; }
 
 void TestCrate::switchAllOn(int base, int deviceClass)
 {
@@ -91,8 +113,8 @@ void TestCrate::switchAllOn(int base, int deviceClass)
 int TestCrate::channelsOn(int base, int deviceClass)
 {
     int on = 0;
-    for (int channel = 0; channel < channelCount(deviceClass); ++channel) {
-        if (channelControl(base, deviceClass, channel) & ChannelOnBit)
+    for (int channel = 0; channel < (deviceClass == 29 ? 24 : 12); ++channel) {
+        if (channelControl(base, deviceClass, channel) & 0x0008)
             ++on;
     }
     return on;

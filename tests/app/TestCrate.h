@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QJsonArray>
+#include <QJsonObject>
 #include <QString>
 
 /// Shared set-up of the main-window tests: a private settings store and the
@@ -8,8 +9,8 @@
 class TestCrate
 {
 public:
-    /// Points the user-scope settings store into `dir`, so tests never read
-    /// or write the user's own settings. Call before the first QSettings use.
+    /// Points the user-scope settings store into `dir`, so tests never touch
+    /// the user's own settings. Call before the first QSettings use.
     static void useSettingsIn(const QString &dir);
     /// Removes every stored setting.
     static void clearSettings();
@@ -21,11 +22,19 @@ public:
     static bool resetWithoutBridge();
     /// Writes a description with `modules` into `dir` and recreates the crate from it.
     static bool resetFrom(const QString &dir, const QJsonArray &modules);
+    /// One module of a crate description; `extra` adds keys.
+    static QJsonObject module(int base, int deviceClass, int serial,
+                              const QJsonObject &extra = QJsonObject());
 
-    /// The channel control word stored in the simulated module.
+    /// Starts recording every bus cycle into a file in `dir`.
+    static bool startTrace(const QString &dir);
+    /// Stops the recording: the addresses of its read ('R') or write ('W')
+    /// cycles, in order. A trace that cannot be read gives one impossible
+    /// address, so that it never passes for "no cycles".
+    static QList<quint32> stopTrace(char direction);
+
+    /// The channel control word stored in the simulated module (class 20 or 29).
     static quint32 channelControl(int base, int deviceClass, int channel);
-    /// Channels of the default crate's module of that class.
-    static int channelCount(int deviceClass);
     /// Switches every channel of the module on with bus cycles of the test's own.
     static void switchAllOn(int base, int deviceClass);
     /// Number of channels of the module whose control word has the on bit.

@@ -1,20 +1,52 @@
-// Start-up of the main window: the service word, title and about box, the
-// settings store, language changes, and table edits reaching the module.
+// The main window over the real adapters and the simulated crate: the bus
+// scan, the controller choice, the module connection states, module and
+// channel selection, the service word and what closing does to the voltages.
 #include "PromptRecorder.h"
 #include "TestCrate.h"
 
+#include <BaseController.h>
+#include <BaseModule.h>
 #include <HvTable.h>
 #include <NorvControl.h>
-#include <SettingsStore.h>
 #include <norvsim.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QDir>
-#include <QFile>
 #include <QLabel>
+#include <QListWidget>
+#include <QPointer>
+#include <QSignalSpy>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QtTest>
+
+namespace {
+
+const QString Title = QStringLiteral("norv VME Control");
+const QString Module20 = QStringLiteral("VME BA 0x4000\n4711");
+const QString Module29 = QStringLiteral("VME BA 0x8000\n4712");
+
+QStringList listTexts(NorvControl &window)
+{
+    auto *list = window.findChild<QListWidget *>(QStringLiteral("lstModules"));
+    QStringList texts;
+    for (int row = 0; row < list->count(); ++row)
+        texts << list->item(row)->text();
+    return texts;
+}
+
+QString labelText(NorvControl &window, const char *name)
+{
+    return window.findChild<QLabel *>(QString::fromLatin1(name))->text();
+}
+
+void trigger(NorvControl &window, const char *name)
+{
+    window.findChild<QAction *>(QString::fromLatin1(name))->trigger();
+}
+
+} // namespace
 
 class TestNorvControlWindow : public QObject
 {
@@ -24,12 +56,17 @@ private slots:
     void initTestCase();
     void init();
 
+    void scanListsClass20And29Modules_data();
+    void scanListsClass20And29Modules();
+    void noBridgeWarnsAndChoosingAgainReconnects();
+    void silentModuleShowsNotConnectedAndComesBack();
+    void moduleAndChannelSelection();
     void serviceWord_data();
     void serviceWord();
-    void titleAndAboutBoxes();
-    void languageChangeReappliesFormTextsOnly();
-    void settingsStoreDefaultsAndLocation();
-    void tableEditsReachTheCurrentModule();
+    void closeBehaviour_data();
+    void closeBehaviour();
+    void closingWithNoModuleNeverAsks_data();
+    void closingWithNoModuleNeverAsks();
 
 private:
     QTemporaryDir m_dir;
@@ -39,12 +76,175 @@ void TestNorvControlWindow::initTestCase()
 {
     QVERIFY(m_dir.isValid());
     TestCrate::useSettingsIn(m_dir.path());
+    QApplication::setQuitOnLastWindowClosed(false);
 }
 
 void TestNorvControlWindow::init()
 {
     TestCrate::clearSettings();
     QVERIFY(TestCrate::resetDefault());
+}
+
+void TestNorvControlWindow::scanListsClass20And29Modules_data()
+{
+    QTest::addColumn<bool>("described");
+    QTest::addColumn<QJsonArray>("modules");
+    QTest::addColumn<QStringList>("texts");
+    // The default crate's class-33 module at 0xC000 is not listed.
+    QTest::newRow("default crate") << false << QJsonArray() << QStringList {Module20, Module29};
+    QTest::newRow("first to last address, other classes skipped")
+        << true
+        << QJsonArray {TestCrate::module(0x0000, 29, 1001), TestCrate::module(0x1000, 21, 1002),
+                       TestCrate::module(0x2000, 33, 1003), TestCrate::module(0x9C00, 20, 1004),
+                       TestCrate::module(0xFC00, 20, 1005)}
+        << QStringList {"VME BA 0x0000\n1001", "VME BA 0x9c00\n1004", "VME BA 0xfc00\n1005"};
+    QTest::newRow("empty crate") << true << QJsonArray() << QStringList();
+}
+
+void TestNorvControlWindow::scanListsClass20And29Modules()
+{
+    QFETCH(bool, described);
+    QFETCH(QJsonArray, modules);
+    QFETCH(QStringList, texts);
+    if (described)
+        QVERIFY2(TestCrate::resetFrom(m_dir.path(), modules), norvsim_last_error());
+    PromptRecorder prompt;
+    NorvControl window(QStringList {});
+
+    QCOMPARE(window.moduleCount(), texts.size());
+    QCOMPARE(listTexts(window), texts);
+    QCOMPARE(window.module(int(texts.size())), nullptr);
+    QVERIFY(window.isRefreshRunning());
+    QVERIFY(prompt.shown().isEmpty());
+    // Every module answers: the current one is shown, the others report their serial number.
+    window.refreshTimerUpdate();
+    window.refreshTimerUpdate();
+    for (int slot = 0; slot < texts.size(); ++slot)
+        QCOMPARE(window.moduleState(slot),
+                 int(slot == 0 ? NorvControl::StateShown : NorvControl::StateAnswering));
+    QCOMPARE(listTexts(window), texts);
+}
+
+void TestNorvControlWindow::noBridgeWarnsAndChoosingAgainReconnects()
+{
+    QVERIFY(TestCrate::resetWithoutBridge());
+    PromptRecorder prompt;
+    NorvControl window(QStringList {});
+
+    QCOMPARE(prompt.shown().size(), 1);
+    const PromptRecorder::Shown warning = prompt.shown().first();
+    QCOMPARE(warning.kind, QStringLiteral("warning"));
+    QCOMPARE(warning.title, Title);
+    QCOMPARE(warning.text,
+             QStringLiteral(
+                 "Can not init VME controller Wiener VM-USB!\nMaybe there is no controller "
+                 "connected over USB?\n\nYou can try re-powering the crate and re-plugging the "
+                 "USB cord\nand then select menu File --> Select VME Controller --> Yes."));
+    QCOMPARE(warning.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+    auto *controllerLabel
+        = window.statusBar()->findChild<QLabel *>(QStringLiteral("controllerLabel"));
+    QCOMPARE(controllerLabel->text(),
+             QStringLiteral("<font color=\"red\">Not connected to VME controller Wiener VM-USB!"));
+    QCOMPARE(window.moduleCount(), 0);
+    QVERIFY(!window.isRefreshRunning());
+    QPointer<BaseModule> placeholder = window.module(0);
+    QVERIFY(placeholder);
+    QCOMPARE(placeholder->GetModuleBaseAddress(), quint16(0));
+    QVERIFY(!placeholder->connected());
+
+    // The bridge is plugged in; the operator picks the controller again.
+    QVERIFY(TestCrate::resetDefault());
+    prompt.answerValue(QStringLiteral("Wiener VM-USB"));
+    trigger(window, "actionController");
+    const PromptRecorder::Shown choice = prompt.shown().last();
+    QCOMPARE(choice.kind, QStringLiteral("getItem"));
+    QCOMPARE(choice.title, Title);
+    QCOMPARE(choice.text, QStringLiteral("Please select the VME controller to connect to:"));
+    QCOMPARE(choice.items, (QStringList {"Wiener VM-USB", "CAEN V1718"}));
+    QCOMPARE(choice.current, 0);
+    QVERIFY(!choice.editable);
+    // The placeholder went with its controller (it used to leak, uncounted).
+    QVERIFY(placeholder.isNull());
+    for (int slot = 2; slot < NorvControl::MaxModules; ++slot)
+        QCOMPARE(window.module(slot), nullptr);
+    QCOMPARE(listTexts(window), (QStringList {Module20, Module29}));
+    QVERIFY(window.isRefreshRunning());
+    QCOMPARE(controllerLabel->text(), window.controller()->statusText());
+
+    // The choice is stored in the user's INI file.
+    QFile ini(QDir(m_dir.path()).filePath(QStringLiteral("Norvtek/norvcontrol.ini")));
+    QVERIFY(ini.open(QIODevice::ReadOnly));
+    QVERIFY(ini.readAll().contains("VmeController=VM-USB"));
+}
+
+void TestNorvControlWindow::silentModuleShowsNotConnectedAndComesBack()
+{
+    PromptRecorder prompt;
+    NorvControl window(QStringList {});
+    // A fresh module object spends its first read on identification.
+    window.refreshTimerUpdate();
+    QCOMPARE(window.moduleState(0), int(NorvControl::StateShown));
+    QCOMPARE(listTexts(window).at(1), QStringLiteral("VME BA 0x8000\nConnecting..."));
+    window.refreshTimerUpdate();
+    QCOMPARE(listTexts(window).at(1), Module29);
+
+    QCOMPARE(norvsim_inject_unplug(0x4000, -1), 0);
+    window.refreshTimerUpdate();
+    QCOMPARE(window.moduleState(0), int(NorvControl::StateNotAnswering));
+    QCOMPARE(listTexts(window),
+             (QStringList {QStringLiteral("VME BA 0x4000\nNot connected"), Module29}));
+    QCOMPARE(labelText(window, "lblConnect"),
+             QStringLiteral("<font color=\"red\">Error: can not connect to Module!"));
+    auto *table = window.findChild<HvTable *>(QStringLiteral("table"));
+    QVERIFY(!table->isEnabled());
+    const int cursor = window.rowCursor();
+    window.refreshTimerUpdate();
+    QCOMPARE(window.rowCursor(), cursor);
+
+    QCOMPARE(norvsim_inject_replug(0x4000), 0);
+    for (int tick = 0; tick < 3 && window.moduleState(0) != NorvControl::StateShown; ++tick)
+        window.refreshTimerUpdate();
+    QCOMPARE(window.moduleState(0), int(NorvControl::StateShown));
+    QCOMPARE(listTexts(window), (QStringList {Module20, Module29}));
+    QVERIFY(table->isEnabled());
+    QCOMPARE(labelText(window, "lblConnect"),
+             QStringLiteral("Connected to DC20 sn. 4711 at VME BA 0x4000"));
+    QVERIFY(prompt.shown().isEmpty());
+}
+
+void TestNorvControlWindow::moduleAndChannelSelection()
+{
+    PromptRecorder prompt;
+    NorvControl window(QStringList {});
+    window.refreshTimerUpdate(); // sizes the table
+    QSignalSpy moduleChanged(&window, &NorvControl::currentModuleChanged);
+    QSignalSpy channelChanged(&window, &NorvControl::currentChannelChanged);
+
+    // Previous on row 0 wraps to the last row, next wraps back.
+    trigger(window, "actionPreviousModule");
+    QCOMPARE(window.findChild<QListWidget *>(QStringLiteral("lstModules"))->currentRow(), 1);
+    QCOMPARE(window.currentModuleIndex(), 1);
+    QCOMPARE(moduleChanged.size(), 1);
+    QCOMPARE(moduleChanged.at(0).at(0).toInt(), 4712);
+    QCOMPARE(channelChanged.size(), 1);
+    trigger(window, "actionNextModule");
+    QCOMPARE(window.currentModuleIndex(), 0);
+    QCOMPARE(moduleChanged.size(), 2);
+
+    // The current row again, or a row outside the list: nothing.
+    for (int row : {0, 2, -1})
+        QVERIFY(
+            QMetaObject::invokeMethod(&window, "on_lstModules_currentRowChanged", Q_ARG(int, row)));
+    QCOMPARE(window.currentModuleIndex(), 0);
+    QCOMPARE(moduleChanged.size(), 2);
+
+    // A row of the table selects its channel; another cell of it reports nothing new.
+    auto *table = window.findChild<HvTable *>(QStringLiteral("table"));
+    table->setCurrentCell(5, 0);
+    table->setCurrentCell(5, 3);
+    QCOMPARE(labelText(window, "lblChannel"), QStringLiteral("Channel 5 selected"));
+    QCOMPARE(channelChanged.size(), 3);
+    QCOMPARE(channelChanged.last(), (QVariantList {4711, 5}));
 }
 
 void TestNorvControlWindow::serviceWord_data()
@@ -57,8 +257,6 @@ void TestNorvControlWindow::serviceWord_data()
     QTest::newRow("second argument") << QStringList {"other", "qbxt"} << false;
     QTest::newRow("upper case") << QStringList {"QBXT"} << false;
     QTest::newRow("longer") << QStringList {"qbxtx"} << false;
-    QTest::newRow("prefix") << QStringList {"qbx"} << false;
-    QTest::newRow("padded") << QStringList {" qbxt"} << false;
 }
 
 void TestNorvControlWindow::serviceWord()
@@ -67,109 +265,85 @@ void TestNorvControlWindow::serviceWord()
     QFETCH(bool, specialMode);
     PromptRecorder prompt;
     NorvControl window(arguments);
-    auto *special = window.findChild<QAction *>(QStringLiteral("actionSpecialMode"));
-    auto *reset = window.findChild<QAction *>(QStringLiteral("actionSystemReset"));
-    QVERIFY(special && reset);
-    QCOMPARE(special->isEnabled(), specialMode);
-    QVERIFY(!reset->isEnabled());
+    QCOMPARE(window.findChild<QAction *>(QStringLiteral("actionSpecialMode"))->isEnabled(),
+             specialMode);
+    QVERIFY(!window.findChild<QAction *>(QStringLiteral("actionSystemReset"))->isEnabled());
 }
 
-void TestNorvControlWindow::titleAndAboutBoxes()
+void TestNorvControlWindow::closeBehaviour_data()
 {
+    QTest::addColumn<QString>("setting"); // empty: not stored
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("asks");
+    QTest::addColumn<bool>("closes");
+    QTest::addColumn<bool>("switchesOff");
+    const int none = QMessageBox::NoButton;
+    QTest::newRow("unset, Yes") << QString() << int(QMessageBox::Yes) << true << true << true;
+    QTest::newRow("0, No") << "0" << int(QMessageBox::No) << true << true << false;
+    QTest::newRow("0, Cancel") << "0" << int(QMessageBox::Cancel) << true << false << false;
+    QTest::newRow("1") << "1" << none << false << true << true;
+    QTest::newRow("2") << "2" << none << false << true << false;
+    QTest::newRow("5") << "5" << none << false << true << true;
+    QTest::newRow("abc, No") << "abc" << int(QMessageBox::No) << true << true << false;
+}
+
+void TestNorvControlWindow::closeBehaviour()
+{
+    QFETCH(QString, setting);
+    QFETCH(int, answer);
+    QFETCH(bool, asks);
+    QFETCH(bool, closes);
+    QFETCH(bool, switchesOff);
+    if (!setting.isEmpty())
+        TestCrate::setSetting(QStringLiteral("OnExitBehaviour"), setting);
     PromptRecorder prompt;
     NorvControl window(QStringList {});
-    QCOMPARE(window.windowTitle(), QStringLiteral("norv VME Control Version 1.0"));
+    window.show();
+    // Before any refresh tick: the second module object has not been
+    // identified yet and must be switched off all the same.
+    TestCrate::switchAllOn(0x4000, 20);
+    TestCrate::switchAllOn(0x8000, 29);
+    QCOMPARE(TestCrate::channelsOn(0x4000, 20), 12);
+    QCOMPARE(TestCrate::channelsOn(0x8000, 29), 24);
 
-    window.findChild<QAction *>(QStringLiteral("actionAbout"))->trigger();
-    QCOMPARE(prompt.shown().size(), 1);
-    const PromptRecorder::Shown about = prompt.shown().first();
-    QCOMPARE(about.kind, QStringLiteral("about"));
-    QCOMPARE(about.title, QStringLiteral("About norv VME Control"));
-    QVERIFY(about.text.startsWith(QLatin1String("<h2>norv VME Control Version 1.0.3.0</h2>")));
-    QVERIFY(
-        about.text.contains(QLatin1String("Control and monitoring of norv high voltage modules.")));
-    QVERIFY(about.text.contains(QLatin1String(
-        "This program requires a Wiener VM-USB or CAEN V1718 controller to connect to VME bus.")));
+    if (answer != QMessageBox::NoButton)
+        prompt.answerButton(QMessageBox::StandardButton(answer));
+    trigger(window, "actionQuit");
 
-    window.findChild<QAction *>(QStringLiteral("actionAboutQt"))->trigger();
-    QCOMPARE(prompt.shown().size(), 2);
-    QCOMPARE(prompt.shown().last().kind, QStringLiteral("aboutQt"));
+    QCOMPARE(window.isVisible(), !closes);
+    QCOMPARE(prompt.shown().size(), asks ? 1 : 0);
+    if (asks) {
+        const PromptRecorder::Shown question = prompt.shown().first();
+        QCOMPARE(question.kind, QStringLiteral("question"));
+        QCOMPARE(question.title, Title);
+        QCOMPARE(question.text, QStringLiteral("Ramp down all high voltages?"));
+        QCOMPARE(question.buttons, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    }
+    // A window that stays open keeps polling.
+    QCOMPARE(window.isRefreshRunning(), !closes);
+    QCOMPARE(TestCrate::channelsOn(0x4000, 20), switchesOff ? 0 : 12);
+    QCOMPARE(TestCrate::channelsOn(0x8000, 29), switchesOff ? 0 : 24);
 }
 
-void TestNorvControlWindow::languageChangeReappliesFormTextsOnly()
+void TestNorvControlWindow::closingWithNoModuleNeverAsks_data()
 {
-    PromptRecorder prompt;
-    NorvControl window(QStringList {"qbxt"});
-    auto *quit = window.findChild<QAction *>(QStringLiteral("actionQuit"));
-    auto *special = window.findChild<QAction *>(QStringLiteral("actionSpecialMode"));
-    auto *caption = window.findChild<QLabel *>(QStringLiteral("label_7"));
-    auto *controllerLabel
-        = window.statusBar()->findChild<QLabel *>(QStringLiteral("controllerLabel"));
-    QVERIFY(quit && special && caption && controllerLabel);
-    const QString status = controllerLabel->text();
-    QVERIFY(!status.isEmpty());
-
-    quit->setText(QStringLiteral("stale"));
-    caption->setText(QStringLiteral("stale"));
-    QEvent languageChange(QEvent::LanguageChange);
-    QCoreApplication::sendEvent(&window, &languageChange);
-
-    QCOMPARE(quit->text(), QStringLiteral("&Quit"));
-    QCOMPARE(caption->text(), QStringLiteral("Connected Modules:"));
-    // Run-time texts and states are not the form's to reset.
-    QCOMPARE(window.windowTitle(), QStringLiteral("norv VME Control Version 1.0"));
-    QCOMPARE(controllerLabel->text(), status);
-    QVERIFY(special->isEnabled());
+    QTest::addColumn<bool>("bridge");
+    QTest::newRow("empty crate") << true;
+    QTest::newRow("no bridge") << false;
 }
 
-void TestNorvControlWindow::settingsStoreDefaultsAndLocation()
+void TestNorvControlWindow::closingWithNoModuleNeverAsks()
 {
-    QCOMPARE(SettingsStore::vmeController(), QStringLiteral("VM-USB"));
-    QCOMPARE(SettingsStore::onExitBehaviour(), 0);
-    QCOMPARE(SettingsStore::value(QStringLiteral("OnExitBehaviour")).toString(),
-             QStringLiteral("0"));
-    QCOMPARE(SettingsStore::defaultHexFileName(), QString());
-    QCOMPARE(SettingsStore::ipAddress(), QStringLiteral("192.168.1.100"));
-    QVERIFY(!SettingsStore::defaultValue(QStringLiteral("NoSuchKey")).isValid());
-
-    TestCrate::setSetting(QStringLiteral("OnExitBehaviour"), QStringLiteral("abc"));
-    QCOMPARE(SettingsStore::onExitBehaviour(), 0);
-    TestCrate::setSetting(QStringLiteral("OnExitBehaviour"), QStringLiteral("2"));
-    QCOMPARE(SettingsStore::onExitBehaviour(), 2);
-
-    // User scope, INI format, organisation and application names.
-    SettingsStore::setVmeController(QStringLiteral("V1718"));
-    SettingsStore::setIpAddress(QStringLiteral("10.0.0.7"));
-    QFile ini(QDir(m_dir.path()).filePath(QStringLiteral("Norvtek/norvcontrol.ini")));
-    QVERIFY(ini.open(QIODevice::ReadOnly));
-    const QByteArray content = ini.readAll();
-    QVERIFY(content.contains("VmeController=V1718"));
-    QVERIFY(content.contains("IpAddress=10.0.0.7"));
-    QCOMPARE(SettingsStore::ipAddress(), QStringLiteral("10.0.0.7"));
-}
-
-void TestNorvControlWindow::tableEditsReachTheCurrentModule()
-{
+    QFETCH(bool, bridge);
+    QVERIFY(bridge ? TestCrate::resetFrom(m_dir.path(), QJsonArray {})
+                   : TestCrate::resetWithoutBridge());
+    TestCrate::setSetting(QStringLiteral("OnExitBehaviour"), QStringLiteral("0"));
     PromptRecorder prompt;
     NorvControl window(QStringList {});
-    auto *table = window.findChild<HvTable *>(QStringLiteral("table"));
-    QVERIFY(table);
-
-    emit table->cellDataChanged(2, 0, QStringLiteral("123.5"));
-    QCOMPARE(norvsim_channel_value(0x4000, 2, NORVSIM_VSET), 123.5);
-    // Not a number, or a column that is not a set value: nothing is written.
-    emit table->cellDataChanged(2, 0, QStringLiteral("abc"));
-    emit table->cellDataChanged(2, 1, QStringLiteral("77"));
-    QCOMPARE(norvsim_channel_value(0x4000, 2, NORVSIM_VSET), 123.5);
-    // The current set value is given in the module's unit, mA by default.
-    emit table->cellDataChanged(4, 3, QStringLiteral("1.5"));
-    QVERIFY(qAbs(norvsim_channel_value(0x4000, 4, NORVSIM_ISET) - 0.0015) < 1e-9);
-
-    // Edits go to the module shown, not to the first one.
-    window.findChild<QAction *>(QStringLiteral("actionNextModule"))->trigger();
-    emit table->cellDataChanged(0, 0, QStringLiteral("250"));
-    QCOMPARE(norvsim_channel_value(0x8000, 0, NORVSIM_VSET), 250.0);
-    QCOMPARE(norvsim_channel_value(0x4000, 0, NORVSIM_VSET), 0.0);
+    prompt.clear(); // the no-bridge warning
+    prompt.answerButton(QMessageBox::Cancel);
+    QVERIFY(window.close());
+    QVERIFY(prompt.shown().isEmpty());
 }
 
 QTEST_MAIN(TestNorvControlWindow)
