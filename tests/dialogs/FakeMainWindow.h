@@ -1,12 +1,10 @@
 #pragma once
 
-// A stand-in for the main window as the detail dialogs see it: the update
-// signals and request slots with the main window's signatures, found by name
-// like the real ones. Tests emit the signals by hand; the slots record each
-// request (slot name and arguments) in `calls`.
+// The main window as the detail dialogs see it: its update signals and request
+// slots with the real signatures, found by name like the real ones. Tests emit
+// the signals; each request lands in `calls` as {slot name, arguments...}.
 
 #include <QList>
-#include <QString>
 #include <QVariantList>
 #include <QWidget>
 
@@ -15,80 +13,71 @@ class FakeMainWindow : public QWidget
     Q_OBJECT
 
 public:
-    struct Call
-    {
-        QString slot;
-        QVariantList args;
-    };
-    QList<Call> calls;
-
-    /// The calls of one slot, in order.
-    QList<QVariantList> callsOf(const QString &slot) const;
+    QList<QVariantList> calls;
 
 signals:
-    void updateChannelControl(int serialNumber, int channel, quint32 control);
-    void updateChannelStatus(int serialNumber, int channel, quint32 status);
-    void updateChannelEventStatus(int serialNumber, int channel, quint32 eventStatus);
-    void updateChannelEventMask(int serialNumber, int channel, quint32 eventMask);
-    void updateChannelVoltageNominal(int serialNumber, int channel, float vnominal,
-                                     const QString &unit);
-    void updateChannelCurrentNominal(int serialNumber, int channel, float inominal,
-                                     const QString &unit);
-    void updateChannelVoltageHardwareNominal(int serialNumber, int channel, float vmax,
-                                             const QString &unit);
-    void updateChannelCurrentHardwareNominal(int serialNumber, int channel, float imax,
-                                             const QString &unit);
-    void updateChannelVoltageInterlockMinSet(int serialNumber, int channel, float value,
-                                             const QString &unit);
-    void updateChannelVoltageInterlockMaxSet(int serialNumber, int channel, float value,
-                                             const QString &unit);
-    void updateChannelCurrentInterlockMinSet(int serialNumber, int channel, float value,
-                                             const QString &unit);
-    void updateChannelCurrentInterlockMaxSet(int serialNumber, int channel, float value,
-                                             const QString &unit);
-
-    void updateModuleControl(int serialNumber, quint32 control);
-    void updateModuleStatus(int serialNumber, quint32 status);
-    void updateModuleEventStatus(int serialNumber, quint32 eventStatus);
-    void updateModuleEventMask(int serialNumber, quint32 eventMask);
-    void updateModuleRestartTime(int serialNumber, quint32 restartTime);
-    void updateModuleEventChannelStatus(int serialNumber, quint32 status);
-    void updateModuleEventChannelMask(int serialNumber, quint32 mask);
-    void updateModuleEventGroupStatus(int serialNumber, quint32 status);
-    void updateModuleEventGroupMask(int serialNumber, quint32 mask);
-    void updateModuleSupplyP5(int serialNumber, float p5);
-    void updateModuleSupplyP12(int serialNumber, float p12);
-    void updateModuleSupplyN12(int serialNumber, float n12);
-    void updateModuleTemperature(int serialNumber, float temperature);
-    void updateModuleVoltageHardwareLimit(int serialNumber, float value);
-    void updateModuleCurrentHardwareLimit(int serialNumber, float value);
-
-    void updateCrateSupply5V(int serialNumber, float value);
-    void updateCrateSupply24V(int serialNumber, float value);
-    void updateCrateBattery24V(int serialNumber, float value);
-    void updateCrateTemperatureBackPlane(int serialNumber, float value);
-    void updateCrateTemperaturePowerSupply(int serialNumber, float value);
-    void updateCrateStatus(int serialNumber, int status);
-    void updateCratePowerOn(int serialNumber, bool on);
+    // (serial number, channel, word or value[, unit])
+    void updateChannelControl(int, int, quint32);
+    void updateChannelStatus(int, int, quint32);
+    void updateChannelEventStatus(int, int, quint32);
+    void updateChannelEventMask(int, int, quint32);
+    void updateChannelVoltageNominal(int, int, float, const QString &);
+    void updateChannelCurrentNominal(int, int, float, const QString &);
+    void updateChannelVoltageHardwareNominal(int, int, float, const QString &);
+    void updateChannelCurrentHardwareNominal(int, int, float, const QString &);
+    void updateChannelVoltageInterlockMinSet(int, int, float, const QString &);
+    void updateChannelVoltageInterlockMaxSet(int, int, float, const QString &);
+    void updateChannelCurrentInterlockMinSet(int, int, float, const QString &);
+    void updateChannelCurrentInterlockMaxSet(int, int, float, const QString &);
+    // (serial number, word or value)
+    void updateModuleControl(int, quint32);
+    void updateModuleStatus(int, quint32);
+    void updateModuleEventStatus(int, quint32);
+    void updateModuleEventMask(int, quint32);
+    void updateModuleRestartTime(int, quint32);
+    void updateModuleEventChannelStatus(int, quint32);
+    void updateModuleEventChannelMask(int, quint32);
+    void updateModuleEventGroupStatus(int, quint32);
+    void updateModuleEventGroupMask(int, quint32);
+    void updateModuleSupplyP5(int, float);
+    void updateModuleSupplyP12(int, float);
+    void updateModuleSupplyN12(int, float);
+    void updateModuleTemperature(int, float);
+    void updateModuleVoltageHardwareLimit(int, float);
+    void updateModuleCurrentHardwareLimit(int, float);
+    void updateCrateSupply5V(int, float);
+    void updateCrateSupply24V(int, float);
+    void updateCrateBattery24V(int, float);
+    void updateCrateTemperatureBackPlane(int, float);
+    void updateCrateTemperaturePowerSupply(int, float);
+    void updateCrateStatus(int, int);
+    void updateCratePowerOn(int, bool);
 
 public slots:
-    void clearChannelEvents(quint16 channel);
-    void setChannelControl(quint16 channel, quint16 control);
-    void setChannelEventMask(quint16 channel, quint16 eventmask);
-    void clearModuleEvents();
-    void setModuleControl(quint16 control);
-    void setModuleEventMask(quint16 eventmask);
-    void setRestartTime(quint32 restartTime);
-    void setChannelBounds(int channel, bool avbnd, float voltageilkmax, float voltageilkmin,
-                          bool acbnd, float currentilkmax, float currentilkmin);
-    void setModuleEventChannelMask(quint32 mask);
-    void clearModuleEventChannelStatus();
-    void setModuleEventGroupMask(quint32 mask);
-    void clearModuleEventGroupStatus();
-    void setChannelVoltageNominal(int channel, float value);
-    void setChannelCurrentNominal(int channel, float value);
-    void setCratePowerOn(int serialNumber, bool setOn);
+    void clearChannelEvents(quint16 ch) { record(__func__, {ch}); }
+    void setChannelControl(quint16 ch, quint16 control) { record(__func__, {ch, control}); }
+    void setChannelEventMask(quint16 ch, quint16 mask) { record(__func__, {ch, mask}); }
+    void clearModuleEvents() { record(__func__, {}); }
+    void setModuleControl(quint16 control) { record(__func__, {control}); }
+    void setModuleEventMask(quint16 mask) { record(__func__, {mask}); }
+    void setRestartTime(quint32 ms) { record(__func__, {ms}); }
+    void setChannelBounds(int ch, bool avbnd, float vmax, float vmin, bool acbnd, float imax,
+                          float imin)
+    {
+        record(__func__, {ch, avbnd, vmax, vmin, acbnd, imax, imin});
+    }
+    void setModuleEventChannelMask(quint32 mask) { record(__func__, {mask}); }
+    void clearModuleEventChannelStatus() { record(__func__, {}); }
+    void setModuleEventGroupMask(quint32 mask) { record(__func__, {mask}); }
+    void clearModuleEventGroupStatus() { record(__func__, {}); }
+    void setChannelVoltageNominal(int ch, float value) { record(__func__, {ch, value}); }
+    void setChannelCurrentNominal(int ch, float value) { record(__func__, {ch, value}); }
+    void setCratePowerOn(int serialNumber, bool on) { record(__func__, {serialNumber, on}); }
 
 private:
-    void record(const char *slot, const QVariantList &args);
+    void record(const char *slot, QVariantList args)
+    {
+        args.prepend(QString::fromLatin1(slot));
+        calls << args;
+    }
 };
