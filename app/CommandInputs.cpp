@@ -40,6 +40,16 @@ CommandInputs::DoubleInput valueInput(const QString &label, double initial, doub
     return input;
 }
 
+// A value from 0 up to the largest nominal of several channels; `text` holds
+// %L1 for that nominal and %2 for the unit.
+CommandInputs::DoubleInput upToLargest(const QString &text,
+                                       const CommandInputs::NominalRange &range,
+                                       const QString &unit, double initial)
+{
+    const QString label = text.arg(range.largest, 0, 'g', 6).arg(unit);
+    return valueInput(withNote(label, range, unit), initial, 0.0, range.largest);
+}
+
 CommandInputs::Choice choice(const QString &label, const QStringList &items, quint32 reported,
                              const QString &fallback)
 {
@@ -116,19 +126,15 @@ CommandInputs::DoubleInput CommandInputs::channelCurrent(int channel, double nom
 CommandInputs::DoubleInput CommandInputs::selectionVoltage(const NominalRange &range,
                                                            const QString &unit, double initial)
 {
-    const QString label = tr("Input a voltage (0...%L1 %2) for the selected channels:")
-                              .arg(range.largest, 0, 'g', 6)
-                              .arg(unit);
-    return valueInput(withNote(label, range, unit), initial, 0.0, range.largest);
+    return upToLargest(tr("Input a voltage (0...%L1 %2) for the selected channels:"), range, unit,
+                       initial);
 }
 
 CommandInputs::DoubleInput CommandInputs::selectionCurrent(const NominalRange &range,
                                                            const QString &unit, double initial)
 {
-    const QString label = tr("Input a current (0...%L1 %2) for the selected channels:")
-                              .arg(range.largest, 0, 'g', 6)
-                              .arg(unit);
-    return valueInput(withNote(label, range, unit), initial, 0.0, range.largest);
+    return upToLargest(tr("Input a current (0...%L1 %2) for the selected channels:"), range, unit,
+                       initial);
 }
 
 CommandInputs::DoubleInput CommandInputs::moduleVoltage(const NominalRange &range,
@@ -146,28 +152,22 @@ CommandInputs::DoubleInput CommandInputs::moduleVoltage(const NominalRange &rang
 CommandInputs::DoubleInput CommandInputs::moduleCurrent(const NominalRange &range,
                                                         const QString &unit, double initial)
 {
-    const QString label = tr("Input a Set current (0...%L1 %2) for all channels:")
-                              .arg(range.largest, 0, 'g', 6)
-                              .arg(unit);
-    return valueInput(withNote(label, range, unit), initial, 0.0, range.largest);
+    return upToLargest(tr("Input a Set current (0...%L1 %2) for all channels:"), range, unit,
+                       initial);
 }
 
 CommandInputs::DoubleInput CommandInputs::systemVoltage(const NominalRange &range,
                                                         const QString &unit, double initial)
 {
-    const QString label = tr("Input a Set voltage (0...%L1 %2) for all channels in all modules:")
-                              .arg(range.largest, 0, 'g', 6)
-                              .arg(unit);
-    return valueInput(withNote(label, range, unit), initial, 0.0, range.largest);
+    return upToLargest(tr("Input a Set voltage (0...%L1 %2) for all channels in all modules:"),
+                       range, unit, initial);
 }
 
 CommandInputs::DoubleInput CommandInputs::systemCurrent(const NominalRange &range,
                                                         const QString &unit, double initial)
 {
-    const QString label = tr("Input a Set current (0...%L1 %2) for all channels in all modules:")
-                              .arg(range.largest, 0, 'g', 6)
-                              .arg(unit);
-    return valueInput(withNote(label, range, unit), initial, 0.0, range.largest);
+    return upToLargest(tr("Input a Set current (0...%L1 %2) for all channels in all modules:"),
+                       range, unit, initial);
 }
 
 CommandInputs::DoubleInput CommandInputs::voltageRamp(double initial)

@@ -41,22 +41,28 @@ BaseModule *identified(BaseModule *module)
     return module;
 }
 
+using ChannelGetter = float (BaseModule::*)(int channel);
+
+// One value of every channel of the modules, read with `getter`.
+QList<float> channelValues(const QList<BaseModule *> &modules, ChannelGetter getter)
+{
+    QList<float> values;
+    for (BaseModule *module : modules) {
+        const int channels = module->GetModuleChannelNumber();
+        for (int ch = 0; ch < channels; ++ch)
+            values.append((module->*getter)(ch));
+    }
+    return values;
+}
+
 QList<float> voltageNominals(BaseModule *module)
 {
-    QList<float> nominals;
-    const int channels = module->GetModuleChannelNumber();
-    for (int ch = 0; ch < channels; ++ch)
-        nominals.append(module->GetChannelVoltageNominal(ch));
-    return nominals;
+    return channelValues({module}, &BaseModule::GetChannelVoltageNominal);
 }
 
 QList<float> currentNominals(BaseModule *module)
 {
-    QList<float> nominals;
-    const int channels = module->GetModuleChannelNumber();
-    for (int ch = 0; ch < channels; ++ch)
-        nominals.append(module->GetChannelCurrentNominal(ch));
-    return nominals;
+    return channelValues({module}, &BaseModule::GetChannelCurrentNominal);
 }
 
 bool askDouble(QWidget *parent, const CommandInputs::DoubleInput &input, float *value)
@@ -76,6 +82,28 @@ bool askChoice(QWidget *parent, const CommandInputs::Choice &choice, quint32 *va
     const QString answer = OperatorPrompt::instance()->getItem(
         parent, programName(), choice.label, choice.items, choice.current, false, &ok);
     return ok && CommandInputs::choiceValue(answer, value);
+}
+
+// Asks for one value bounded by the largest nominal of every channel of
+// `modules`, prefilled from channel `row` of `current`, and gives it to every
+// module with `setAll`.
+void setAllModules(QWidget *parent, BaseModule *current, int row,
+                   const QList<BaseModule *> &modules, ChannelGetter nominal,
+                   CommandInputs::DoubleInput (*input)(const CommandInputs::NominalRange &,
+                                                       const QString &, double),
+                   QString (BaseModule::*unit)(int), ChannelGetter setValue,
+                   void (BaseModule::*setAll)(float))
+{
+    if (!current)
+        return;
+    float value = 0;
+    if (!askDouble(parent,
+                   input(CommandInputs::nominalRange(channelValues(modules, nominal)),
+                         (current->*unit)(row), (current->*setValue)(row)),
+                   &value))
+        return;
+    for (BaseModule *module : modules)
+        (module->*setAll)(value);
 }
 
 void addTitle(QMenu *menu, const QString &text)
@@ -421,44 +449,18 @@ void NorvControl::on_actionClearAllModulesEvents_triggered()
 
 void NorvControl::on_actionSetAllModulesVoltage_triggered()
 {
-    BaseModule *current = commandModule();
-    if (!current)
-        return;
-    const QList<BaseModule *> modules = systemModules();
-    QList<float> nominals;
-    for (BaseModule *module : modules)
-        nominals += voltageNominals(module);
-    const int row = m_ui->table->currentRow();
-    float value = 0;
-    if (!askDouble(this,
-                   CommandInputs::systemVoltage(CommandInputs::nominalRange(nominals),
-                                                current->voltageUnit(row),
-                                                current->GetChannelVoltageSet(row)),
-                   &value))
-        return;
-    for (BaseModule *module : modules)
-        module->SetAllChannelsVoltageSet(value);
+    setAllModules(this, commandModule(), m_ui->table->currentRow(), systemModules(),
+                  &BaseModule::GetChannelVoltageNominal, &CommandInputs::systemVoltage,
+                  &BaseModule::voltageUnit, &BaseModule::GetChannelVoltageSet,
+                  &BaseModule::SetAllChannelsVoltageSet);
 }
 
 void NorvControl::on_actionSetAllModulesCurrent_triggered()
 {
-    BaseModule *current = commandModule();
-    if (!current)
-        return;
-    const QList<BaseModule *> modules = systemModules();
-    QList<float> nominals;
-    for (BaseModule *module : modules)
-        nominals += currentNominals(module);
-    const int row = m_ui->table->currentRow();
-    float value = 0;
-    if (!askDouble(this,
-                   CommandInputs::systemCurrent(CommandInputs::nominalRange(nominals),
-                                                current->currentUnit(row),
-                                                current->GetChannelCurrentSet(row)),
-                   &value))
-        return;
-    for (BaseModule *module : modules)
-        module->SetAllChannelsCurrentSet(value);
+    setAllModules(this, commandModule(), m_ui->table->currentRow(), systemModules(),
+                  &BaseModule::GetChannelCurrentNominal, &CommandInputs::systemCurrent,
+                  &BaseModule::currentUnit, &BaseModule::GetChannelCurrentSet,
+                  &BaseModule::SetAllChannelsCurrentSet);
 }
 
 void NorvControl::on_actionSetAllModulesVoltageRamp_triggered()
