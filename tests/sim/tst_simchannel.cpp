@@ -80,7 +80,8 @@ private slots:
         const qint64 elapsed = real.elapsed();
         QVERIFY2(elapsed >= 49, qPrintable(QString::number(elapsed)));
         QVERIFY2(elapsed < 10000, "the ramp never ended");
-        QCOMPARE(vmeas(0), 1500.0f);
+        // Ramping ends within 0.1 % of the 3000 V nominal; real time may stop anywhere in it.
+        QVERIFY2(qAbs(vmeas(0) - 1500.0f) <= 3.0f, qPrintable(QString::number(vmeas(0))));
     }
 
     void currentControlOrTrip_data()
