@@ -1,9 +1,9 @@
 // The simulated crate as a whole: its bus (failed cycles, counters, torn
-// accesses, the trace, latency), crate descriptions with their readable
-// errors, and the stand-in libraries without a bridge.
+// accesses, the trace, latency) and crate descriptions with their readable
+// errors. The stand-in libraries with and without a bridge are checked
+// through the adapters in tests/bus.
 
 #include "SimBus.h"
-#include "norvsim.h"
 
 #include <QFile>
 #include <QRegularExpression>
@@ -12,19 +12,6 @@
 
 #include <cstdio>
 #include <unistd.h>
-
-// The vendors' entry points that decide whether there is a bridge at all.
-extern "C" {
-struct usb_device;
-typedef struct xxusb_device_typ
-{
-    struct usb_device *usbdev;
-    char SerialString[7];
-} xxusb_device_type;
-short xxusb_devices_find(xxusb_device_type *xxusbDev);
-int CAENVME_Init(int BdType, short Link, short BdNum, int32_t *Handle);
-int CAENVME_End(int32_t Handle);
-}
 
 namespace {
 
@@ -259,29 +246,6 @@ private slots:
         QCOMPARE(cell, uint16_t(0x5555));
         QCOMPARE(norvsim_reset(""), 0); // a usable description brings the bridge back
         QCOMPARE(QByteArray(norvsim_last_error()), QByteArray());
-    }
-
-    void noBridgeOnBothStandIns()
-    {
-        qputenv("NORV_SIM_NO_BRIDGE", "1");
-        QCOMPARE(norvsim_reset(""), -1);
-        xxusb_device_type devices[32];
-        QCOMPARE(xxusb_devices_find(devices), short(0));
-        int32_t handle = 0;
-        QVERIFY(CAENVME_Init(0, 0, 0, &handle) != 0);
-        QCOMPARE(handle, 0);
-        QCOMPARE(norvsim_module_count(), 3); // the modules are there, the bridge is not
-        uint16_t cell = 1;
-        QCOMPARE(norvsim_bus_read(0x4000 + 0x3E, 0x29, 2, &cell), -1);
-        QCOMPARE(cell, uint16_t(1));
-
-        qunsetenv("NORV_SIM_NO_BRIDGE");
-        QCOMPARE(norvsim_reset(""), 0);
-        QCOMPARE(xxusb_devices_find(devices), short(1));
-        QCOMPARE(QByteArray(devices[0].SerialString), QByteArray("VM0042"));
-        QCOMPARE(CAENVME_Init(0, 0, 0, &handle), 0);
-        QVERIFY(handle != 0);
-        QCOMPARE(CAENVME_End(handle), 0);
     }
 
 private:

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-int FakeVmeController::systemReset(int *error)
+int FakeVmeController::status(int *error) const
 {
     const int status = m_noDevice ? -1 : 0;
     if (error)
@@ -35,25 +35,24 @@ int FakeVmeController::cycle(bool write, quint32 address, int modifier, quint16 
     else if (!write)
         data = m_noDevice ? 0 : m_registers.value(address, 0);
 
-    const Cycle now {write, address, modifier, data, QThread::currentThreadId()};
-    const qsizetype index = m_cycles.size();
-    if (index > 0 && m_cycles.last().thread != now.thread)
+    const Qt::HANDLE thread = QThread::currentThreadId();
+    if (!m_log.isEmpty() && m_lastThread != thread)
         ++m_threadSwitches;
-    const auto last = m_lastCycleOfThread.constFind(now.thread);
-    if (last != m_lastCycleOfThread.constEnd() && *last != index - 1) {
-        const Cycle &previous = m_cycles.at(*last);
-        const bool secondHalf = previous.write == write && address == previous.address + 2;
-        const bool modifyWrite = !previous.write && write && address == previous.address;
+    const auto last = m_lastCycleOfThread.constFind(thread);
+    if (last != m_lastCycleOfThread.constEnd() && last->index != m_log.size() - 1) {
+        const bool secondHalf = last->write == write && address == last->address + 2;
+        const bool modifyWrite = !last->write && write && address == last->address;
         if (secondHalf || modifyWrite)
             ++m_splitTransactions;
     }
-    m_lastCycleOfThread.insert(now.thread, index);
-    m_cycles.append(now);
-
-    const int status = m_noDevice ? -1 : 0;
-    if (error)
-        *error = status;
-    return status;
+    m_lastCycleOfThread.insert(thread, {write, address, m_log.size()});
+    m_lastThread = thread;
+    m_log.append(QStringLiteral("%1 %2 %3")
+                     .arg(QLatin1Char(write ? 'W' : 'R'))
+                     .arg(address, 0, 16)
+                     .arg(data, 4, 16, QLatin1Char('0'))
+                 + (modifier != 0x29 ? QStringLiteral(" am%1").arg(modifier, 0, 16) : QString()));
+    return status(error);
 }
 
 void FakeVmeController::setWord(quint32 address, quint16 value)
@@ -85,23 +84,13 @@ void FakeVmeController::setIdentity(quint32 base, quint32 vendorId, quint16 high
 QStringList FakeVmeController::log() const
 {
     QMutexLocker locker(&m_mutex);
-    QStringList lines;
-    for (const Cycle &c : m_cycles) {
-        QString line = QStringLiteral("%1 %2 %3")
-                           .arg(QLatin1Char(c.write ? 'W' : 'R'))
-                           .arg(c.address, 0, 16)
-                           .arg(c.data, 4, 16, QLatin1Char('0'));
-        if (c.modifier != 0x29)
-            line += QStringLiteral(" am%1").arg(c.modifier, 0, 16);
-        lines.append(line);
-    }
-    return lines;
+    return m_log;
 }
 
 void FakeVmeController::clearLog()
 {
     QMutexLocker locker(&m_mutex);
-    m_cycles.clear();
+    m_log.clear();
     m_lastCycleOfThread.clear();
     m_splitTransactions = 0;
     m_threadSwitches = 0;

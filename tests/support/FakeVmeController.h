@@ -10,7 +10,6 @@
 #include <QHash>
 #include <QMutex>
 #include <QStringList>
-#include <QVector>
 
 #include <atomic>
 
@@ -21,7 +20,7 @@ public:
     QString errorString() override { return {}; }
     QString statusText() override { return QStringLiteral("Fake VME controller"); }
     QStringList deviceList() override { return {}; }
-    int systemReset(int *error = nullptr) override;
+    int systemReset(int *error = nullptr) override { return status(error); }
     int write16(quint32 address, int addressModifier, quint16 data, int *error = nullptr) override;
     quint16 read16(quint32 address, int addressModifier, int *error = nullptr) override;
 
@@ -58,16 +57,16 @@ private:
     {
         bool write;
         quint32 address;
-        int modifier;
-        quint16 data;
-        Qt::HANDLE thread;
+        qsizetype index; // in the log
     };
     int cycle(bool write, quint32 address, int modifier, quint16 &data, int *error);
+    int status(int *error) const;
 
     mutable QMutex m_mutex; // guards the fake's own state, never the bus
     QHash<quint32, quint16> m_registers;
-    QVector<Cycle> m_cycles;
-    QHash<Qt::HANDLE, qsizetype> m_lastCycleOfThread;
+    QStringList m_log;
+    Qt::HANDLE m_lastThread = nullptr;
+    QHash<Qt::HANDLE, Cycle> m_lastCycleOfThread;
     std::atomic<bool> m_noDevice {false};
     std::atomic<int> m_cycleDelayUs {0};
     std::atomic<int> m_splitTransactions {0};
