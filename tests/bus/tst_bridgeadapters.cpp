@@ -1,59 +1,29 @@
-// Both adapters against the real library loader: each case starts busprobe in
-// a child process with a chosen library search path, so the outcome depends
-// on exactly which bridge library the loader finds.
+// Both adapters against the real library loader: each row starts busprobe in a
+// child process with a chosen library search path, so the outcome depends on
+// exactly which bridge library the loader finds.
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
 
-struct ProbeResult
-{
-    int exitCode = -1;
-    QMap<QString, QString> lines;
-    QString stdErr;
+// What a row puts into the library search path.
+enum Libraries {
+    None,
+    Incomplete, // a CAEN stand-in lacking only CAENVME_SetTimeout
+    Simulated, // the stand-ins of the build
+    NoBridge, // the same, told that no bridge is plugged in
+    VendorLinuxName, // the CAEN stand-in as libCAENVME.so
+    BesideProgram // none on the path, the VM-USB stand-in beside a copy of busprobe
 };
 
-ProbeResult runProbe(const QString &program, const QStringList &args, const QString &libraryPath,
-                     const QStringList &extraEnv = {})
+bool copyInto(const QString &dir, const QString &name, const QString &as = {})
 {
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const QString &key : env.keys()) {
-        if (key.startsWith(QLatin1String("NORV_SIM_")))
-            env.remove(key);
-    }
-    env.insert(QStringLiteral("LD_LIBRARY_PATH"), libraryPath);
-    for (const QString &assignment : extraEnv)
-        env.insert(assignment.section(QLatin1Char('='), 0, 0),
-                   assignment.section(QLatin1Char('='), 1));
-    QProcess process;
-    process.setProcessEnvironment(env);
-    process.start(program, args);
-    ProbeResult result;
-    if (!process.waitForFinished(30000)) {
-        process.kill();
-        return result;
-    }
-    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    const QStringList out = QString::fromLocal8Bit(process.readAllStandardOutput())
-                                    .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    for (const QString &line : out)
-        result.lines.insert(line.section(QStringLiteral(": "), 0, 0),
-                            line.section(QStringLiteral(": "), 1));
-    result.stdErr = QString::fromLocal8Bit(process.readAllStandardError());
-    return result;
-}
-
-QString probe()
-{
-    return QStringLiteral(BUSPROBE_PATH);
-}
-
-bool copyInto(const QString &source, const QString &dir, const QString &name)
-{
-    return QFile::copy(source, QDir(dir).filePath(name));
+    return QFile::copy(QStringLiteral(NORV_BIN_DIR "/") + name,
+                       QDir(dir).filePath(as.isEmpty() ? name : as));
 }
 
 } // namespace
@@ -62,136 +32,102 @@ class TestBridgeAdapters : public QObject
 {
     Q_OBJECT
 
-private:
-    QTemporaryDir m_empty;
-
 private slots:
-    void v1718WithoutLibrary()
-    {
-        const ProbeResult r = runProbe(probe(), {"v1718"}, m_empty.path());
-        QCOMPARE(r.exitCode, 0);
-        QCOMPARE(r.lines.value("name"), QStringLiteral("CAEN V1718"));
-        QCOMPARE(r.lines.value("connected"), QStringLiteral("no"));
-        QVERIFY(!r.lines.value("error").isEmpty());
-        QCOMPARE(r.lines.value("status"), QStringLiteral("Not connected to CAEN VME library!"));
-        QCOMPARE(r.lines.value("read"), QStringLiteral("0x0 -3"));
-        QCOMPARE(r.lines.value("write"), QStringLiteral("-3"));
-    }
-
-    void v1718RefusesIncompleteLibrary()
-    {
-        // The stand-in in this folder lacks only CAENVME_SetTimeout, which the
-        // adapter never calls but still requires.
-        const ProbeResult r = runProbe(probe(), {"v1718"}, QStringLiteral(NORV_SIM_INCOMPLETE_DIR));
-        QCOMPARE(r.exitCode, 0);
-        QCOMPARE(r.lines.value("error"),
-                 QStringLiteral("Error while loading shared library 'CAENVMElib'"));
-        QCOMPARE(r.lines.value("status"), QStringLiteral("Not connected to CAEN VME library!"));
-        QCOMPARE(r.lines.value("connected"), QStringLiteral("no"));
-        QCOMPARE(r.lines.value("read"), QStringLiteral("0x0 -3"));
-    }
-
-    void v1718OverSimulatedCrate()
-    {
-        const ProbeResult r = runProbe(probe(), {"v1718"}, QStringLiteral(NORV_BIN_DIR));
-        QCOMPARE(r.lines.value("connected"), QStringLiteral("yes"));
-        QCOMPARE(r.lines.value("error"), QString());
-        QVERIFY2(r.lines.value("status").startsWith("CAEN VME library version "),
-                 qPrintable(r.lines.value("status")));
-        // High word of the vendor id "norv" of the module at 0x4000.
-        QCOMPARE(r.lines.value("read"), QStringLiteral("0x6e6f 0"));
-        // Nothing answers at 0xFFF0: the library's bus error comes through.
-        QCOMPARE(r.lines.value("write"), QStringLiteral("-1"));
-    }
-
-    void v1718EmptyAddressReadsZero()
-    {
-        const ProbeResult r = runProbe(probe(), {"v1718", "0xFFF0"}, QStringLiteral(NORV_BIN_DIR));
-        QCOMPARE(r.lines.value("read"), QStringLiteral("0x0 -1"));
-    }
-
-    void v1718FindsVendorLinuxFileName()
-    {
-        QTemporaryDir dir;
-        QVERIFY(copyInto(QStringLiteral(NORV_BIN_DIR "/libCAENVMElib.so"), dir.path(),
-                         "libCAENVME.so"));
-        QVERIFY(copyInto(QStringLiteral(NORV_BIN_DIR "/libnorvsim.so"), dir.path(),
-                         "libnorvsim.so"));
-        const ProbeResult r = runProbe(probe(), {"v1718"}, dir.path());
-        QCOMPARE(r.lines.value("connected"), QStringLiteral("yes"));
-        QCOMPARE(r.lines.value("read"), QStringLiteral("0x6e6f 0"));
-    }
-
-    void v1718WithoutBridge()
-    {
-        const ProbeResult r = runProbe(probe(), {"v1718"}, QStringLiteral(NORV_BIN_DIR),
-                                       {"NORV_SIM_NO_BRIDGE=1"});
-        QCOMPARE(r.lines.value("connected"), QStringLiteral("no"));
-        QCOMPARE(r.lines.value("error"), QString());
-        QCOMPARE(r.lines.value("read"), QStringLiteral("0x0 -3"));
-    }
-
-    void vmUsbWithoutLibraryIsFatal()
-    {
-        const ProbeResult r = runProbe(probe(), {"vmusb"}, m_empty.path());
-        QCOMPARE(r.exitCode, 1);
-        QVERIFY(r.lines.isEmpty());
-        QVERIFY2(r.stdErr.contains("norv VME Control: Error while loading shared library "
-                                   "'libxxusb' or one of it's dependencies!\n\nProgram will be "
-                                   "terminated."),
-                 qPrintable(r.stdErr));
-    }
-
-    void vmUsbWithoutBridge()
-    {
-        const ProbeResult r = runProbe(probe(), {"vmusb"}, QStringLiteral(NORV_BIN_DIR),
-                                       {"NORV_SIM_NO_BRIDGE=1"});
-        QCOMPARE(r.exitCode, 0);
-        QCOMPARE(r.lines.value("name"), QStringLiteral("Wiener VM-USB"));
-        QCOMPARE(r.lines.value("connected"), QStringLiteral("no"));
-        QCOMPARE(r.lines.value("error"), QStringLiteral("No VM-USB controller number 0 found!"));
-        QCOMPARE(r.lines.value("status"), QStringLiteral("Not connected to Wiener XXUSB library!"));
-        QCOMPARE(r.lines.value("read"), QStringLiteral("0x0 -1"));
-        QCOMPARE(r.lines.value("write"), QStringLiteral("-1"));
-    }
-
-    void vmUsbOverSimulatedCrate()
-    {
-        const ProbeResult r = runProbe(probe(), {"vmusb"}, QStringLiteral(NORV_BIN_DIR));
-        QCOMPARE(r.lines.value("connected"), QStringLiteral("yes"));
-        QCOMPARE(r.lines.value("status"), QStringLiteral("Connected to VME controller Wiener VM0042."));
-        const QStringList read = r.lines.value("read").split(' ');
-        QCOMPARE(read.value(0), QStringLiteral("0x6e6f"));
-        QVERIFY2(read.value(1).toInt() > 0, qPrintable(r.lines.value("read")));
-        // A failed cycle comes back negative (sign-extended from 16 bits).
-        QVERIFY2(r.lines.value("write").toInt() < 0, qPrintable(r.lines.value("write")));
-    }
-
-    void vmUsbEmptyAddressReadsZero()
-    {
-        const ProbeResult r = runProbe(probe(), {"vmusb", "0xFFF0"}, QStringLiteral(NORV_BIN_DIR));
-        const QStringList read = r.lines.value("read").split(' ');
-        QCOMPARE(read.value(0), QStringLiteral("0x0"));
-        QVERIFY(read.value(1).toInt() < 0);
-    }
-
-    void standInBesideProgramIsFound()
-    {
-        // No library path at all: the adapter finds the stand-in in the
-        // program's own folder, which is how the installed program starts on
-        // the simulated crate.
-        QTemporaryDir dir;
-        const QString program = QDir(dir.path()).filePath("busprobe");
-        QVERIFY(QFile::copy(probe(), program));
-        QVERIFY(QFile::setPermissions(program, QFile::permissions(probe())));
-        QVERIFY(copyInto(QStringLiteral(NORV_BIN_DIR "/libxxusb.so"), dir.path(), "libxxusb.so"));
-        QVERIFY(copyInto(QStringLiteral(NORV_BIN_DIR "/libnorvsim.so"), dir.path(),
-                         "libnorvsim.so"));
-        const ProbeResult r = runProbe(program, {"vmusb"}, m_empty.path());
-        QCOMPARE(r.exitCode, 0);
-        QCOMPARE(r.lines.value("connected"), QStringLiteral("yes"));
-    }
+    void probe_data();
+    void probe();
 };
+
+// Each expected line is a regular expression for one whole line of what busprobe wrote
+// ("key: value" on stdout, the adapter's complaints on stderr).
+void TestBridgeAdapters::probe_data()
+{
+    QTest::addColumn<QString>("args");
+    QTest::addColumn<int>("libraries");
+    QTest::addColumn<QStringList>("expected");
+    QTest::addColumn<int>("exitCode");
+    auto row = [](const char *name, const char *args, Libraries libraries,
+                  const QStringList &expected, int exitCode = 0) {
+        QTest::newRow(name) << args << int(libraries) << expected << exitCode;
+    };
+
+    const QString noCaen = "status: Not connected to CAEN VME library!";
+    row("V1718, no library", "v1718", None,
+        {"name: CAEN V1718", "connected: no", "error: .+", noCaen, "read: 0x0 -3", "write: -3"});
+    row("V1718, library incomplete", "v1718", Incomplete,
+        {"error: Error while loading shared library 'CAENVMElib'", noCaen, "connected: no",
+         "read: 0x0 -3"});
+    // The probe reads the high word of the vendor id "norv" at 0x4000 and writes to 0xFFF0,
+    // where nothing answers: the library's bus error comes through.
+    row("V1718, simulated crate", "v1718", Simulated,
+        {"connected: yes", "error: ", "status: CAEN VME library version .+", "read: 0x6e6f 0",
+         "write: -1"});
+    row("V1718, empty address", "v1718 0xFFF0", Simulated, {"read: 0x0 -1"});
+    row("V1718, vendor's Linux file name", "v1718", VendorLinuxName,
+        {"connected: yes", "read: 0x6e6f 0"});
+    row("V1718, no bridge", "v1718", NoBridge, {"connected: no", "error: ", "read: 0x0 -3"});
+    row("VM-USB, no library is fatal", "vmusb", None,
+        {"norv VME Control: Error while loading shared library 'libxxusb' or one "
+         "of it's dependencies!\n\nProgram will be terminated\\."},
+        1);
+    row("VM-USB, no bridge", "vmusb", NoBridge,
+        {"name: Wiener VM-USB", "connected: no", "error: No VM-USB controller number 0 found!",
+         "status: Not connected to Wiener XXUSB library!", "read: 0x0 -1", "write: -1"});
+    // The library's status is a positive count; a failed cycle comes back negative
+    // (sign-extended from 16 bits).
+    row("VM-USB, simulated crate", "vmusb", Simulated,
+        {"connected: yes", "status: Connected to VME controller Wiener VM0042\\.",
+         "read: 0x6e6f [1-9][0-9]*", "write: -[1-9][0-9]*"});
+    row("VM-USB, empty address", "vmusb 0xFFF0", Simulated, {"read: 0x0 -[1-9][0-9]*"});
+    // How the installed program starts on the simulated crate.
+    row("VM-USB, stand-in beside the program", "vmusb", BesideProgram, {"connected: yes"});
+}
+
+void TestBridgeAdapters::probe()
+{
+    QFETCH(QString, args);
+    QFETCH(int, libraries);
+    QFETCH(QStringList, expected);
+    QFETCH(int, exitCode);
+
+    QTemporaryDir dir, empty;
+    QString program = QStringLiteral(BUSPROBE_PATH);
+    QString searchPath = libraries == BesideProgram ? empty.path() : dir.path();
+    if (libraries == Incomplete) {
+        searchPath = QStringLiteral(NORV_SIM_INCOMPLETE_DIR);
+    } else if (libraries == Simulated || libraries == NoBridge) {
+        searchPath = QStringLiteral(NORV_BIN_DIR);
+    } else if (libraries == VendorLinuxName) {
+        QVERIFY(copyInto(dir.path(), "libCAENVMElib.so", "libCAENVME.so"));
+        QVERIFY(copyInto(dir.path(), "libnorvsim.so"));
+    } else if (libraries == BesideProgram) {
+        program = dir.filePath("busprobe");
+        QVERIFY(QFile::copy(QStringLiteral(BUSPROBE_PATH), program));
+        QVERIFY(QFile::setPermissions(program, QFile::permissions(QStringLiteral(BUSPROBE_PATH))));
+        QVERIFY(copyInto(dir.path(), "libxxusb.so"));
+        QVERIFY(copyInto(dir.path(), "libnorvsim.so"));
+    }
+
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const QString &key : env.keys()) {
+        if (key.startsWith(QLatin1String("NORV_SIM_")))
+            env.remove(key);
+    }
+    env.insert(QStringLiteral("LD_LIBRARY_PATH"), searchPath);
+    if (libraries == NoBridge)
+        env.insert(QStringLiteral("NORV_SIM_NO_BRIDGE"), QStringLiteral("1"));
+    QProcess process;
+    process.setProcessEnvironment(env);
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(program, args.split(' '));
+    QVERIFY(process.waitForFinished(30000));
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    const QString output = QString::fromLocal8Bit(process.readAll());
+    QVERIFY2(process.exitCode() == exitCode, qPrintable(output));
+    for (const QString &line : expected) {
+        const QRegularExpression pattern('^' + line + '$', QRegularExpression::MultilineOption);
+        QVERIFY2(pattern.match(output).hasMatch(), qPrintable(line + "\n  not in\n" + output));
+    }
+}
 
 QTEST_GUILESS_MAIN(TestBridgeAdapters)
 #include "tst_bridgeadapters.moc"
