@@ -36,73 +36,77 @@ class TestBusSerialisation : public QObject
     Q_OBJECT
 
 private slots:
-    void unguardedAccessesAreCaught();
-    void moduleTransactionsNeverInterleave();
-    void moduleWaitsForTheBusLock();
-};
-
-// Two threads making 32-bit accesses without the bus lock: the detector must
-// report interleaving, or the guarded test below could not fail.
-void TestBusSerialisation::unguardedAccessesAreCaught()
-{
-    FakeVmeController fake;
-    fake.setCycleDelay(CycleDelayUs);
-    auto rawPair = [&](quint32 address) {
-        fake.read16(address, 0x29);
-        fake.read16(address + 2, 0x29);
-    };
-    hammer(
-        200, [&](int) { rawPair(0x4068); }, [&](int) { rawPair(0x4098); });
-    QVERIFY(fake.splitTransactions() > 0);
-}
-
-// Script thread: 32-bit writes and reads; GUI thread: read-modify-writes and
-// channel-mask steps.
-void TestBusSerialisation::moduleTransactionsNeverInterleave()
-{
-    FakeVmeController fake;
-    VmeModule module(&fake, Base20);
-    identify(fake, module, 20);
-    fake.setCycleDelay(CycleDelayUs);
-
-    hammer(
-        150,
-        [&](int i) {
-            module.SetChannelVoltageSet(0, float(i));
-            module.GetChannelVoltageSet(0);
-            module.GetModuleSerialNumber();
-        },
-        [&](int) {
-            module.SetChannelOn(1);
-            module.GetChannelVoltageSet(0);
-            module.SetSelectedChannelsEmergencyOff(0x6);
-            module.ClearSelectedChannelsEmergencyOff(0x6);
-            module.SetChannelOff(1);
-        });
-    QVERIFY2(fake.threadSwitches() > 10, "the threads must really have run side by side");
-    QCOMPARE(fake.splitTransactions(), 0);
-}
-
-// The module takes the controller's lock, so a transaction held elsewhere (another
-// module on the same controller, a caller grouping operations) keeps it off the bus.
-void TestBusSerialisation::moduleWaitsForTheBusLock()
-{
-    FakeVmeController fake;
-    VmeModule module(&fake, Base20);
-    identify(fake, module, 20);
-
-    std::unique_ptr<QThread> worker(QThread::create([&] { module.GetChannelVoltageSet(0); }));
-    QStringList whileHeld;
+    // Two threads making 32-bit accesses without the bus lock: the detector must
+    // report interleaving, or the guarded test below could not fail.
+    void unguardedAccessesAreCaught()
     {
-        BusTransaction held(&fake);
-        worker->start();
-        QThread::msleep(100);
-        whileHeld = fake.log();
+        FakeVmeController fake;
+        fake.setCycleDelay(CycleDelayUs);
+        auto rawPair = [&](quint32 address) {
+            fake.read16(address, 0x29);
+            fake.read16(address + 2, 0x29);
+        };
+        hammer(
+            200, [&](int) { rawPair(0x4068); }, [&](int) { rawPair(0x4098); });
+        QVERIFY(fake.splitTransactions() > 0);
     }
-    QVERIFY(worker->wait(5000));
-    QCOMPARE(whileHeld, QStringList());
-    QCOMPARE(fake.log().size(), 2);
-}
+
+    void moduleTransactionsNeverInterleave_data()
+    {
+        QTest::addColumn<int>("deviceClass");
+        QTest::newRow("layout 20, 16-bit control words") << 20;
+        QTest::newRow("layout 29, 32-bit control words") << 29;
+    }
+
+    // Script thread: 32-bit writes and reads; GUI thread: read-modify-writes and
+    // channel-mask steps.
+    void moduleTransactionsNeverInterleave()
+    {
+        QFETCH(int, deviceClass);
+        FakeVmeController fake;
+        VmeModule module(&fake, baseOf(deviceClass));
+        identify(fake, module, deviceClass);
+        fake.setCycleDelay(CycleDelayUs);
+
+        hammer(
+            150,
+            [&](int i) {
+                module.SetChannelVoltageSet(0, float(i));
+                module.GetChannelVoltageSet(0);
+                module.GetModuleSerialNumber();
+            },
+            [&](int) {
+                module.SetChannelOn(1);
+                module.GetChannelVoltageSet(0);
+                module.SetSelectedChannelsEmergencyOff(0x6);
+                module.ClearSelectedChannelsEmergencyOff(0x6);
+                module.SetChannelOff(1);
+            });
+        QVERIFY2(fake.threadSwitches() > 10, "the threads must really have run side by side");
+        QCOMPARE(fake.splitTransactions(), 0);
+    }
+
+    // The module takes the controller's lock, so a transaction held elsewhere (another
+    // module on the same controller, a caller grouping operations) keeps it off the bus.
+    void moduleWaitsForTheBusLock()
+    {
+        FakeVmeController fake;
+        VmeModule module(&fake, Base20);
+        identify(fake, module, 20);
+
+        std::unique_ptr<QThread> worker(QThread::create([&] { module.GetChannelVoltageSet(0); }));
+        QStringList whileHeld;
+        {
+            BusTransaction held(&fake);
+            worker->start();
+            QThread::msleep(100);
+            whileHeld = fake.log();
+        }
+        QVERIFY(worker->wait(5000));
+        QCOMPARE(whileHeld, QStringList());
+        QCOMPARE(fake.log().size(), 2);
+    }
+};
 
 QTEST_GUILESS_MAIN(TestBusSerialisation)
 #include "tst_busserialisation.moc"
