@@ -120,20 +120,14 @@ private slots:
         row("20 all emergency off", 20, OP(m.SetSelectedChannelsEmergencyOff(0xFFFFFFFF)),
             {"W 42b0 0000", "W 42b2 0001"});
 
-        // Firmware records, base-address programming, variable groups.
+        // Firmware records, a base address that does not read back, variable groups.
+        // Programming a base address runs against the simulated module in tests/integration.
         row("29 hex record, 9 characters", 29, OP(m.SendHexLine("S10300FCA")),
             {"W 8100 5331", "W 8102 3033", "W 8104 3030", "W 8106 4643", "W 8108 4130",
              "W 810a 3030"});
         row("20 hex record, 9 characters, unsigned bytes", 20, OP(m.SendHexLine("S10300F\xC3\x41")),
             {"W 4060 5331", "W 4062 3033", "W 4064 3030", "W 4066 46c3", "W 4068 4100",
              "W 43b2 0002"});
-        row("20 program base address", 20,
-            OP(m.ProgramModuleBaseAddress(0x8400); return m.GetModuleBaseAddress()),
-            {"W 43a0 8400", "W 43a2 7bff"}, QVariant::fromValue(quint16(0x4000)));
-        row("20 verify base address", 20,
-            OP(f.setWord(0x43A6, 0x8400); f.setWord(0x43A0, 0x8400);
-               return m.VerifyModuleBaseAddress()),
-            {"R 43a6 8400", "R 43a0 8400"}, QVariant::fromValue(quint16(0x8400)));
         row("29 verify base address differs", 29,
             OP(f.setWord(0x80A8, 0x0800); f.setWord(0x80A0, 0x0C00);
                return m.VerifyModuleBaseAddress()),
@@ -142,6 +136,55 @@ private slots:
             {"W 433c 0f0f", "W 433e 0002"});
         row("29 flex group 5", 29, OP(m.SetModuleFlexGroup(5, 0x00F00F0F, 2)),
             {"W 8728 00f0", "W 872a 0f0f", "W 872c 0000", "W 872e 0002"});
+
+        // Identification: construction makes no cycle; the first operation identifies
+        // and answers 0, and a setter on a fresh module writes nothing.
+        const QStringList identity29 {"R 805c 6e6f", "R 805e 7276", "R 803c 0018", "R 803e 001d"};
+        row("first operation identifies", 29,
+            OP(VmeModule fresh(&f, Base29); f.setRegisterFloat(0x8110, 500.0f);
+               return QVariantList({fresh.GetModuleChannelNumber(), fresh.GetChannelVoltageSet(0),
+                                    fresh.GetModuleChannelNumber(), fresh.firmwareName()})),
+            identity29, QVariantList({-1, 0.0f, 24, "DC29"}));
+        row("fresh setter writes nothing", 29,
+            OP(VmeModule fresh(&f, Base29); fresh.SetSelectedChannelsOn(0xFFFFFFFF);
+               return fresh.deviceClass()),
+            identity29, 29);
+        // "norv" is cached: then only the identity word is read...
+        row("vendor id cached", 29,
+            OP(f.setRegisterFloat(0x8110, 500.0f);
+               return QVariantList({m.GetChannelVoltageSet(0), m.connected()})),
+            {"R 8110 43fa", "R 8112 0000", "R 803c 0018", "R 803e 001d"},
+            QVariantList({500.0f, true}));
+        row("cached through command 8", 29,
+            OP(m.SetModuleSpecialControlCommand(8); f.clearLog(); return m.connected()),
+            {"R 803c 0018", "R 803e 001d"}, true);
+        // ...until the module may come back as another device, or moves.
+        row("read again after command 7", 20,
+            OP(m.SetModuleSpecialControlCommand(7); f.clearLog(); return m.connected()),
+            {"R 405c 6e6f", "R 405e 7276", "R 403c 0fff", "R 403e 0014"}, true);
+        row("read again after command 9", 29,
+            OP(m.SetModuleSpecialControlCommand(9); f.clearLog(); return m.connected()), identity29,
+            true);
+        row("nobody at the new base address", 20,
+            OP(m.SetModuleBaseAddress(0x4400); return m.connected()),
+            {"R 445c 0000", "R 445e 0000", "R 443c 0000", "R 443e 0000"}, false);
+
+        // A silent bus (cycles fail, reads give 0): absent until the vendor id is read...
+        row("silent from the start", 20,
+            OP(VmeModule fresh(&f, Base20); f.setNoDevice(true);
+               const bool silent = fresh.connected(); f.setNoDevice(false); f.clearLog();
+               return QVariantList({silent, fresh.connected()})),
+            {"R 405c 6e6f", "R 405e 7276", "R 403c 0fff", "R 403e 0014"},
+            QVariantList({false, true}));
+        // ...then the cached id keeps it present, with class 0, which sends the next
+        // operation back to identification.
+        row("falling silent", 20,
+            OP(f.setNoDevice(true);
+               const QVariantList silent({m.connected(), m.GetModuleDeviceClass()});
+               f.setNoDevice(false); f.clearLog(); f.setRegisterFloat(0x4068, 100.0f); return silent
+               + QVariantList({m.GetChannelVoltageSet(0), m.GetChannelVoltageSet(0)})),
+            {"R 403c 0fff", "R 403e 0014", "R 4068 42c8", "R 406a 0000"},
+            QVariantList({true, 0, 0.0f, 100.0f}));
     }
 
     void busTraffic()
@@ -241,35 +284,6 @@ private slots:
         QCOMPARE(fake.log().last(), "W 43b2 0002");
     }
 
-    void identification()
-    {
-        FakeVmeController fake;
-        fake.setIdentity(Base29, Norv, 24, 29);
-        fake.setRegisterFloat(0x8110, 500.0f); // channel 0 voltage set
-        VmeModule module(&fake, Base29);
-        QCOMPARE(module.GetModuleChannelNumber(), -1);
-        QCOMPARE(fake.log(), QStringList());
-
-        // The first operation identifies the module and returns 0.
-        QCOMPARE(module.GetChannelVoltageSet(0), 0.0f);
-        QCOMPARE(fake.log(),
-                 QStringList({"R 805c 6e6f", "R 805e 7276", "R 803c 0018", "R 803e 001d"}));
-        QCOMPARE(module.GetModuleChannelNumber(), 24);
-        QCOMPARE(module.firmwareName(), "DC29");
-
-        fake.clearLog();
-        QCOMPARE(module.GetChannelVoltageSet(0), 500.0f);
-        QVERIFY(module.connected()); // "norv" is cached: only the identity word is read
-        QCOMPARE(fake.log(),
-                 QStringList({"R 8110 43fa", "R 8112 0000", "R 803c 0018", "R 803e 001d"}));
-
-        // A setter on a fresh module identifies and writes nothing.
-        VmeModule fresh(&fake, Base29);
-        fresh.SetSelectedChannelsOn(0xFFFFFFFF);
-        QCOMPARE(fake.writes(), QStringList());
-        QCOMPARE(fresh.deviceClass(), 29);
-    }
-
     void wrongVendorIdIsAbsent()
     {
         // Whatever the class, with or without a register layout.
@@ -285,60 +299,6 @@ private slots:
             fake.setRegister32(Base20 + 0x5C, Norv);
             QVERIFY(module.connected());
         }
-    }
-
-    void vendorIdCacheDropped_data()
-    {
-        QTest::addColumn<int>("deviceClass");
-        QTest::addColumn<Operation>("operation");
-        QTest::addColumn<bool>("connected");
-        QTest::addColumn<int>("idReads");
-
-        QTest::newRow("20 command 7") << 20 << OP(m.SetModuleSpecialControlCommand(7)) << true << 1;
-        QTest::newRow("29 command 9") << 29 << OP(m.SetModuleSpecialControlCommand(9)) << true << 1;
-        QTest::newRow("29 command 8") << 29 << OP(m.SetModuleSpecialControlCommand(8)) << true << 0;
-        // Nothing answers at the new address: absent there, though "norv" was cached.
-        QTest::newRow("new base address") << 20 << OP(m.SetModuleBaseAddress(0x4400)) << false << 1;
-    }
-
-    void vendorIdCacheDropped()
-    {
-        QFETCH(int, deviceClass);
-        QFETCH(Operation, operation);
-        QFETCH(bool, connected);
-        QFETCH(int, idReads);
-
-        FakeVmeController fake;
-        VmeModule module(&fake, baseOf(deviceClass));
-        identify(fake, module, deviceClass);
-
-        operation(module, fake);
-        fake.clearLog();
-        QCOMPARE(module.connected(), connected);
-        QCOMPARE(vendorIdReads(fake), idReads);
-    }
-
-    void silentBus()
-    {
-        FakeVmeController fake;
-        fake.setIdentity(Base20, Norv, 0x0FFF, 20);
-        fake.setRegisterFloat(0x4068, 100.0f);
-        fake.setNoDevice(true);
-        VmeModule module(&fake, Base20);
-        QVERIFY(!module.connected());
-        fake.setNoDevice(false);
-        QVERIFY(module.connected());
-
-        // Falling silent: the cached vendor id keeps it present, with class 0, which
-        // sends the next operation back to identification.
-        fake.setNoDevice(true);
-        QVERIFY(module.connected());
-        QCOMPARE(module.GetModuleDeviceClass(), 0);
-        fake.setNoDevice(false);
-        fake.clearLog();
-        QCOMPARE(module.GetChannelVoltageSet(0), 0.0f);
-        QCOMPARE(fake.log(), QStringList({"R 403c 0fff", "R 403e 0014"}));
-        QCOMPARE(module.GetChannelVoltageSet(0), 100.0f);
     }
 
     // A norv module of a class without a register layout, and a module without a bus:
