@@ -178,43 +178,41 @@ private slots:
         QCOMPARE(SimBus::read16(0x2800 + 0x3E), quint16(33));
     }
 
+    // The error names the file, the place in it and what is wrong there.
     void malformed_data()
     {
         QTest::addColumn<QByteArray>("json");
         QTest::addColumn<QStringList>("expected");
+        auto row = [](const char *name, const QByteArray &json, const QStringList &expected) {
+            QTest::newRow(name) << json << expected;
+        };
+        // One layout-20 module with `more` keys.
+        auto module = [](const QByteArray &more) {
+            return R"({"modules": [{"base": 0, "class": 20, "serial": 1)" + more + "}]}";
+        };
 
-        QTest::newRow("missing file") << QByteArray() << QStringList {"cannot read"};
-        QTest::newRow("syntax") << QByteArray("{\n  \"modules\": [\n    {\"base\": 1\n  ]\n}")
-                                << QStringList {"line 4"};
-        QTest::newRow("top-level key")
-            << QByteArray(R"({"module": []})")
-            << QStringList {"module:", "unknown key", "bridge_serial, modules"};
-        QTest::newRow("module key")
-            << QByteArray(R"({"modules": [{"base": 0, "class": 20, "serial": 1, "chanels": 8}]})")
-            << QStringList {"modules[0].chanels", "unknown key", "channels"};
-        QTest::newRow("fault key") << QByteArray(
-            R"({"modules": [{"base": 0, "class": 20, "serial": 1, "faults": {"unplug_at": 1}}]})")
-                                   << QStringList {"modules[0].faults.unplug_at", "unknown key"};
-        QTest::newRow("missing serial") << QByteArray(R"({"modules": [{"base": 0, "class": 20}]})")
-                                        << QStringList {"modules[0].serial", "missing"};
-        QTest::newRow("unaligned base")
-            << QByteArray(R"({"modules": [{"base": "0x4100", "class": 20, "serial": 1}]})")
-            << QStringList {"modules[0].base", "0x4100", "multiple of 0x400"};
-        QTest::newRow("duplicate base")
-            << QByteArray(R"({"modules": [{"base": "0x4000", "class": 20, "serial": 1},
-                                          {"base": "0x4000", "class": 29, "serial": 2}]})")
-            << QStringList {"modules[1].base", "modules[0]", "0x4000"};
-        QTest::newRow("overlapping windows")
-            << QByteArray(R"({"modules": [{"base": "0x8000", "class": 29, "serial": 1},
-                                          {"base": "0x8400", "class": 20, "serial": 2}]})")
-            << QStringList {"modules[1].base", "window of modules[0]"};
-        QTest::newRow("too many channels")
-            << QByteArray(R"({"modules": [{"base": 0, "class": 20, "serial": 1, "channels": 13}]})")
-            << QStringList {"modules[0].channels", "out of range", "12"};
-        QTest::newRow("boolean fault") << QByteArray(
-            R"({"modules": [{"base": 0, "class": 20, "serial": 1, "faults": {"never_ready": 1}}]})")
-                                       << QStringList {"modules[0].faults.never_ready",
-                                                       "true or false"};
+        row("missing file", QByteArray(), {"cannot read"});
+        row("syntax", "{\n  \"modules\": [\n    {\"base\": 1\n  ]\n}", {"line 4"});
+        row("top-level key", R"({"module": []})",
+            {"module:", "unknown key", "bridge_serial, modules"});
+        row("module key", module(R"(, "chanels": 8)"),
+            {"modules[0].chanels", "unknown key", "channels"});
+        row("fault key", module(R"(, "faults": {"unplug_at": 1})"),
+            {"modules[0].faults.unplug_at", "unknown key"});
+        row("missing serial", R"({"modules": [{"base": 0, "class": 20}]})",
+            {"modules[0].serial", "missing"});
+        row("unaligned base", R"({"modules": [{"base": "0x4100", "class": 20, "serial": 1}]})",
+            {"modules[0].base", "0x4100", "multiple of 0x400"});
+        row("duplicate base", R"({"modules": [{"base": "0x4000", "class": 20, "serial": 1},
+                                              {"base": "0x4000", "class": 29, "serial": 2}]})",
+            {"modules[1].base", "modules[0]", "0x4000"});
+        row("overlapping windows", R"({"modules": [{"base": "0x8000", "class": 29, "serial": 1},
+                                                   {"base": "0x8400", "class": 20, "serial": 2}]})",
+            {"modules[1].base", "window of modules[0]"});
+        row("too many channels", module(R"(, "channels": 13)"),
+            {"modules[0].channels", "out of range", "12"});
+        row("boolean fault", module(R"(, "faults": {"never_ready": 1})"),
+            {"modules[0].faults.never_ready", "true or false"});
     }
 
     void malformed()
