@@ -9,6 +9,9 @@
 #include "ui_norvcontrol.h"
 
 #include <BaseModule.h>
+#include <CorePrompt.h>
+#include <CrateCore.h>
+#include <WordBits.h>
 
 #include <QContextMenuEvent>
 #include <QCoreApplication>
@@ -19,17 +22,14 @@
 
 namespace {
 
-constexpr quint32 AllChannels = 0xFFFFFFFF;
-// Channel control bits of the measuring channels (device class 90).
-constexpr quint32 VoltageMeasurementBit = 0x0002;
-constexpr quint32 RippleMeasurementBit = 0x0004;
+using WordBits::AllChannels;
+using WordBits::ChannelControl::RippleMeasurement;
+using WordBits::ChannelControl::VoltageMeasurement;
 
 // Which way the next set-voltage staircase runs. One value for the whole
 // process, so that alternate uses give the nominal voltage to the first and
 // to the last channel.
 bool staircaseDownwards = true;
-
-QString programName() { return QCoreApplication::translate("NorvControl", "norv VME Control"); }
 
 // A module object that no refresh tick has reached yet has not identified
 // itself, and would spend the command's first access on identification and
@@ -68,9 +68,9 @@ QList<float> currentNominals(BaseModule *module)
 bool askDouble(QWidget *parent, const CommandInputs::DoubleInput &input, float *value)
 {
     bool ok = false;
-    const double answer
-        = OperatorPrompt::instance()->getDouble(parent, programName(), input.label, input.value,
-                                                input.minimum, input.maximum, input.decimals, &ok);
+    const double answer = OperatorPrompt::instance()->getDouble(
+        parent, CorePrompt::programTitle(), input.label, input.value, input.minimum, input.maximum,
+        input.decimals, &ok);
     if (ok)
         *value = float(answer);
     return ok;
@@ -80,7 +80,7 @@ bool askChoice(QWidget *parent, const CommandInputs::Choice &choice, quint32 *va
 {
     bool ok = false;
     const QString answer = OperatorPrompt::instance()->getItem(
-        parent, programName(), choice.label, choice.items, choice.current, false, &ok);
+        parent, CorePrompt::programTitle(), choice.label, choice.items, choice.current, false, &ok);
     return ok && CommandInputs::choiceValue(answer, value);
 }
 
@@ -141,16 +141,16 @@ BaseModule *NorvControl::commandModule()
 {
     // Without a module found there is nothing to command; slot 0 may hold
     // the placeholder of a failed connection.
-    if (m_moduleCount == 0)
+    if (m_crate->moduleCount() == 0)
         return nullptr;
-    return identified(currentModule());
+    return identified(m_crate->currentModule());
 }
 
 QList<BaseModule *> NorvControl::systemModules()
 {
     QList<BaseModule *> modules;
-    for (int slot = 0; slot < m_moduleCount; ++slot)
-        modules.append(identified(m_module[slot]));
+    for (int slot = 0; slot < m_crate->moduleCount(); ++slot)
+        modules.append(identified(m_crate->module(slot)));
     return modules;
 }
 
@@ -271,22 +271,22 @@ void NorvControl::on_actionSetCurrent_triggered()
 
 void NorvControl::on_actionSetChannelVoltageMeasurementOn_triggered()
 {
-    changeCurrentChannelControl(0, VoltageMeasurementBit);
+    changeCurrentChannelControl(0, VoltageMeasurement);
 }
 
 void NorvControl::on_actionSetChannelVoltageMeasurementOff_triggered()
 {
-    changeCurrentChannelControl(VoltageMeasurementBit, 0);
+    changeCurrentChannelControl(VoltageMeasurement, 0);
 }
 
 void NorvControl::on_actionSetChannelRippleMeasurementOn_triggered()
 {
-    changeCurrentChannelControl(0, RippleMeasurementBit);
+    changeCurrentChannelControl(0, RippleMeasurement);
 }
 
 void NorvControl::on_actionSetChannelRippleMeasurementOff_triggered()
 {
-    changeCurrentChannelControl(RippleMeasurementBit, 0);
+    changeCurrentChannelControl(RippleMeasurement, 0);
 }
 
 // ---------------------------------------------------------------------------

@@ -14,8 +14,7 @@ namespace {
 constexpr int A16 = 0x29;
 constexpr quint32 VendorIdHigh = 0x4000 + 0x5C;
 
-template<typename Adapter>
-void read16(benchmark::State &state)
+template<typename Adapter> void read16(benchmark::State &state)
 {
     Adapter adapter;
     if (!adapter.isConnected()) {
@@ -27,8 +26,7 @@ void read16(benchmark::State &state)
     state.SetItemsProcessed(state.iterations());
 }
 
-template<typename Adapter>
-void write16(benchmark::State &state)
+template<typename Adapter> void write16(benchmark::State &state)
 {
     Adapter adapter;
     if (!adapter.isConnected()) {

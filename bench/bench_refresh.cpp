@@ -6,6 +6,7 @@
 // Run from the build tree: build/bin/bench_refresh
 // The figures are printed first; Google Benchmark's table follows.
 #include <BaseModule.h>
+#include <CrateCore.h>
 #include <NorvControl.h>
 #include <norvsim.h>
 
@@ -122,13 +123,10 @@ std::unique_ptr<NorvControl> openWindow(const Crate &crate)
         return nullptr;
     }
     auto window = std::make_unique<NorvControl>(QStringList {});
-    for (QTimer *timer : window->findChildren<QTimer *>()) {
-        if (timer->interval() == 20)
-            timer->stop();
-    }
+    window->crate()->stopRefresh();
     // Identification and the first display happen in the first ticks.
     for (int tick = 0; tick < 60; ++tick)
-        window->refreshTimerUpdate();
+        window->crate()->refreshTimerUpdate();
     channelTable(*window)->setCurrentCell(0, 0);
     return window;
 }
@@ -137,8 +135,8 @@ std::unique_ptr<NorvControl> openWindow(const Crate &crate)
 void alignToModuleStep(NorvControl &window)
 {
     const int rows = channelTable(window)->rowCount();
-    while (window.rowCursor() < rows)
-        window.refreshTimerUpdate();
+    while (window.crate()->rowCursor() < rows)
+        window.crate()->refreshTimerUpdate();
 }
 
 struct Implied
@@ -153,14 +151,14 @@ Implied implied(NorvControl &window)
 {
     Implied result;
     qint64 connection = 0;
-    for (int slot = 0; slot < window.moduleCount(); ++slot) {
-        BaseModule *module = window.module(slot);
+    for (int slot = 0; slot < window.crate()->moduleCount(); ++slot) {
+        BaseModule *module = window.crate()->module(slot);
         const LayoutCost &cost = costOf(module->deviceClass());
         connection += cost.connection;
         result.allModulesPass
             += cost.passPerModule + qint64(module->GetModuleChannelNumber()) * cost.passPerChannel;
     }
-    const LayoutCost &current = costOf(window.module(window.currentModuleIndex())->deviceClass());
+    const LayoutCost &current = costOf(window.crate()->currentModule()->deviceClass());
     const int rows = channelTable(window)->rowCount();
     result.channelTick = connection + current.tickStart + current.channelRow;
     result.moduleStepTick = result.channelTick + current.moduleStep + current.selectedRow;
@@ -178,27 +176,27 @@ void printCycleFigures(const Crate &crate)
 
     alignToModuleStep(*window);
     norvsim_reset_counters();
-    window->refreshTimerUpdate(); // module step + row 0 (selected)
+    window->crate()->refreshTimerUpdate(); // module step + row 0 (selected)
     const qint64 moduleStepTick = totalCycles();
     norvsim_reset_counters();
-    window->refreshTimerUpdate(); // row 1
+    window->crate()->refreshTimerUpdate(); // row 1
     const qint64 channelTick = totalCycles();
 
     alignToModuleStep(*window);
     norvsim_reset_counters();
     for (int tick = 0; tick < rows; ++tick)
-        window->refreshTimerUpdate();
+        window->crate()->refreshTimerUpdate();
     const qint64 pass = totalCycles();
 
     window->findChild<QAction *>(QStringLiteral("actionModuleOverview"))->trigger();
     alignToModuleStep(*window);
     norvsim_reset_counters();
     for (int tick = 0; tick < rows; ++tick)
-        window->refreshTimerUpdate();
+        window->crate()->refreshTimerUpdate();
     const qint64 passWithOverview = totalCycles();
 
-    std::printf("\n%s: %d modules, current module %d rows\n", crate.name, window->moduleCount(),
-                rows);
+    std::printf("\n%s: %d modules, current module %d rows\n", crate.name,
+                window->crate()->moduleCount(), rows);
     std::printf("  %-44s %10s %10s\n", "bus cycles (D16)", "measured", "algorithm");
     std::printf("  %-44s %10lld %10lld\n", "tick, unselected row", qlonglong(channelTick),
                 qlonglong(expected.channelTick));
@@ -223,12 +221,12 @@ void printMemoryFigures(const Crate &crate, bool overview)
         window->findChild<QAction *>(QStringLiteral("actionModuleOverview"))->trigger();
     // Let the window settle: item views create their items in the first passes.
     for (int tick = 0; tick < 2000; ++tick)
-        window->refreshTimerUpdate();
+        window->crate()->refreshTimerUpdate();
     QCoreApplication::processEvents();
     const long before = residentKiB();
     const double cpuStart = cpuSeconds();
     for (int tick = 1; tick <= Ticks; ++tick) {
-        window->refreshTimerUpdate();
+        window->crate()->refreshTimerUpdate();
         // What the event loop would do between two ticks.
         if (tick % 50 == 0)
             QCoreApplication::processEvents();
@@ -252,7 +250,7 @@ void tickBenchmark(benchmark::State &state, const Crate &crate, bool overview)
         window->findChild<QAction *>(QStringLiteral("actionModuleOverview"))->trigger();
     norvsim_reset_counters();
     for (auto _ : state)
-        window->refreshTimerUpdate();
+        window->crate()->refreshTimerUpdate();
     state.counters["cycles_per_tick"]
         = benchmark::Counter(double(totalCycles()), benchmark::Counter::kAvgIterations);
 }
@@ -274,7 +272,7 @@ void moduleStepTickBenchmark(benchmark::State &state, const Crate &crate, bool o
         alignToModuleStep(*window);
         norvsim_reset_counters();
         state.ResumeTiming();
-        window->refreshTimerUpdate();
+        window->crate()->refreshTimerUpdate();
         state.PauseTiming();
         cycles += totalCycles();
         state.ResumeTiming();

@@ -3,6 +3,8 @@
 #include "DialogBits.h"
 #include "ui_dialogmodulecontrol.h"
 
+#include <WordBits.h>
+
 #include <QCheckBox>
 #include <QEvent>
 #include <QSignalBlocker>
@@ -11,7 +13,6 @@ bool DialogModuleControl::s_channelsSelected = false;
 bool DialogModuleControl::s_groupsSelected = false;
 
 namespace {
-constexpr quint32 StatusStop = 0x0004;
 }
 
 DialogModuleControl::DialogModuleControl(QWidget *parent)
@@ -127,7 +128,7 @@ void DialogModuleControl::updateModuleStatus(int, quint32 status)
     }
     // Judged on every update, not only on a change: the module takes a new
     // restart time only while it is stopped.
-    ui->btnSetRestartTime->setEnabled(status & StatusStop);
+    ui->btnSetRestartTime->setEnabled(status & WordBits::ModuleStatus::Stop);
 }
 
 void DialogModuleControl::updateModuleEventStatus(int, quint32 eventStatus)

@@ -2,6 +2,7 @@
 
 #include "BusTransaction.h"
 #include "VmeController.h"
+#include "WordBits.h"
 
 #include <QtDebug>
 
@@ -11,13 +12,6 @@ namespace {
 
 /// A16 non-privileged data access: the only modifier a module answers to.
 constexpr int A16UserData = 0x29;
-
-constexpr quint32 AllChannelsMask = 0xFFFFFFFF;
-
-constexpr quint32 ModuleControlClear = 0x0040; // bit 6, doCLEAR
-constexpr quint32 ModuleControlKillEnable = 0x4000; // bit 14, setKILena
-constexpr quint32 ChannelControlOn = 0x0008; // bit 3, setON
-constexpr quint32 ChannelControlEmergencyOff = 0x0020; // bit 5, setEMCY
 
 // Special control commands after which the module may come back as another
 // device (new firmware, new identity), so its vendor id must be read afresh.
@@ -323,7 +317,7 @@ void VmeModule::forEachSelectedChannel(quint32 mask, RegisterMap::ModuleRegister
         BusTransaction tx(m_controller);
         if (!layout())
             return;
-        if (mask == AllChannelsMask) {
+        if (mask == WordBits::AllChannels) {
             setModuleWord(allChannels, allValue);
             return;
         }
@@ -394,7 +388,7 @@ QString VmeModule::GetModuleFirmwareRelease()
 
 quint32 VmeModule::GetModuleDecoderRelease() { return moduleWord(Map::DecoderRelease); }
 
-void VmeModule::doClear() { updateModuleControl(0, ModuleControlClear); }
+void VmeModule::doClear() { updateModuleControl(0, WordBits::ModuleControl::Clear); }
 
 QString VmeModule::GetModuleAddress()
 {
@@ -512,12 +506,13 @@ void VmeModule::SetModuleCurrentRampSpeed(float iramp)
 
 bool VmeModule::GetModuleKillEnable()
 {
-    return (GetModuleControl() & ModuleControlKillEnable) != 0;
+    return (GetModuleControl() & WordBits::ModuleControl::KillEnable) != 0;
 }
 
 void VmeModule::SetModuleKillEnable(bool enable)
 {
-    updateModuleControl(ModuleControlKillEnable, enable ? ModuleControlKillEnable : 0);
+    updateModuleControl(WordBits::ModuleControl::KillEnable,
+                        enable ? WordBits::ModuleControl::KillEnable : 0);
 }
 
 int VmeModule::GetModuleChannelNumber()
@@ -610,17 +605,23 @@ void VmeModule::SetChannelControl(int channel, quint32 control)
 
 void VmeModule::SetChannelEmergencyOff(int channel)
 {
-    updateChannelControl(channel, 0, ChannelControlEmergencyOff);
+    updateChannelControl(channel, 0, WordBits::ChannelControl::SetEmergencyOff);
 }
 
 void VmeModule::ClearChannelEmergencyOff(int channel)
 {
-    updateChannelControl(channel, ChannelControlEmergencyOff, 0);
+    updateChannelControl(channel, WordBits::ChannelControl::SetEmergencyOff, 0);
 }
 
-void VmeModule::SetChannelOn(int channel) { updateChannelControl(channel, 0, ChannelControlOn); }
+void VmeModule::SetChannelOn(int channel)
+{
+    updateChannelControl(channel, 0, WordBits::ChannelControl::SetOn);
+}
 
-void VmeModule::SetChannelOff(int channel) { updateChannelControl(channel, ChannelControlOn, 0); }
+void VmeModule::SetChannelOff(int channel)
+{
+    updateChannelControl(channel, WordBits::ChannelControl::SetOn, 0);
+}
 
 // ---------------------------------------------------------------------------
 // Channel values. Currents are converted between the display unit and amperes.

@@ -113,20 +113,6 @@ void DialogOverview::addModule(int serialNumber, const QString &address,
                            .arg(firmwareName, firmwareRelease));
 }
 
-bool DialogOverview::connectTo(QObject *mainWindow)
-{
-    bool ok = true;
-    ok &= bool(connect(mainWindow, SIGNAL(updateChannelVoltageMeasure(int, int, float, QString)),
-                       this, SLOT(updateChannelVoltageMeasure(int, int, float, QString))));
-    ok &= bool(connect(mainWindow, SIGNAL(updateChannelCurrentMeasure(int, int, float, QString)),
-                       this, SLOT(updateChannelCurrentMeasure(int, int, float, QString))));
-    ok &= bool(connect(mainWindow, SIGNAL(updateChannelVoltage(int, int, float, QString)), this,
-                       SLOT(updateChannelVoltage(int, int, float, QString))));
-    ok &= bool(connect(mainWindow, SIGNAL(updateChannelStatus(int, int, quint32)), this,
-                       SLOT(updateChannelStatus(int, int, quint32))));
-    return ok;
-}
-
 void DialogOverview::updateChannelVoltageMeasure(int serialNumber, int channel,
                                                  float voltageMeasure, const QString &unit)
 {

@@ -43,10 +43,6 @@ public:
     void addModule(int serialNumber, const QString &address, const QString &firmwareName,
                    const QString &firmwareRelease);
 
-    /// Connects the main window's four update signals to the slots of the same
-    /// names; false when one of the connections could not be made.
-    bool connectTo(QObject *mainWindow);
-
 public slots:
     /// Shows a measured voltage, magenta when it is off the set voltage.
     void updateChannelVoltageMeasure(int serialNumber, int channel, float voltageMeasure,

@@ -61,6 +61,17 @@ void HvTable::setHeader(int column, const QString &text)
     setHorizontalHeaderItem(column, header);
 }
 
+void HvTable::setUnits(const QString &voltageUnit, const QString &currentUnit)
+{
+    setHeader(VoltageSetColumn, tr("Vset (%1)").arg(voltageUnit));
+    setHeader(VoltageMeasureColumn, tr("Vmeas (%1)").arg(voltageUnit));
+    setHeader(VoltageNominalColumn, tr("Vnominal (%1)").arg(voltageUnit));
+    setHeader(CurrentSetColumn, tr("Iset (%1)").arg(currentUnit));
+    setHeader(CurrentMeasureColumn, tr("Imeas (%1)").arg(currentUnit));
+    setHeader(CurrentNominalColumn, tr("Inominal (%1)").arg(currentUnit));
+    setHeader(StatusColumn, tr("Status"));
+}
+
 void HvTable::setColumnWidths(int width)
 {
     for (int column = 0; column < columnCount(); ++column)
@@ -103,7 +114,14 @@ QList<int> HvTable::selectedRows() const
 
 void HvTable::dataEntered(int row, int column, const QString &text)
 {
-    emit cellDataChanged(row, column, text);
+    bool ok = false;
+    const float value = text.toFloat(&ok);
+    if (!ok)
+        return;
+    if (column == VoltageSetColumn)
+        emit voltageSetEntered(row, value);
+    else if (column == CurrentSetColumn)
+        emit currentSetEntered(row, value);
 }
 
 void HvTable::dataDiscarded()

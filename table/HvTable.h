@@ -19,10 +19,16 @@ class HvTable : public QTableWidget
     Q_OBJECT
 
 public:
-    /// Column of the set voltage, editable.
-    static constexpr int VoltageSetColumn = 0;
-    /// Column of the set current, editable.
-    static constexpr int CurrentSetColumn = 3;
+    /// The columns; only the set voltage and the set current are editable.
+    enum Column {
+        VoltageSetColumn = 0,
+        VoltageMeasureColumn = 1,
+        VoltageNominalColumn = 2,
+        CurrentSetColumn = 3,
+        CurrentMeasureColumn = 4,
+        CurrentNominalColumn = 5,
+        StatusColumn = 6
+    };
     /// Height of every channel row in pixels.
     static constexpr int RowHeight = 20;
 
@@ -32,6 +38,8 @@ public:
     void setChannelCount(int n);
     /// Puts a right-aligned header item with this text on the column.
     void setHeader(int column, const QString &text);
+    /// Heads the columns, the values with their units.
+    void setUnits(const QString &voltageUnit, const QString &currentUnit);
     /// Gives every column the same width in pixels.
     void setColumnWidths(int width);
     /// Writes a right-aligned cell, with the colour as background unless it is
@@ -52,11 +60,14 @@ public:
     static bool isEditableColumn(int column);
 
 signals:
-    /// An edited cell was committed with this text.
-    void cellDataChanged(int row, int column, const QString &text);
+    /// A set voltage was typed into the row of `channel`.
+    void voltageSetEntered(int channel, float value);
+    /// A set current was typed into the row of `channel`.
+    void currentSetEntered(int channel, float value);
 
 public slots:
-    /// Passes a committed edit on as `cellDataChanged`.
+    /// Passes a committed edit of a set value on as a number; text that is
+    /// no number is dropped.
     void dataEntered(int row, int column, const QString &text);
     /// Forgets the edit cell: the editor has closed.
     void dataDiscarded();

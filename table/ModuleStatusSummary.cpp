@@ -1,11 +1,11 @@
 #include "ModuleStatusSummary.h"
 
+#include <WordBits.h>
+
 #include <QCoreApplication>
 #include <QStringList>
 
 namespace {
-
-constexpr quint32 IsRamping = 0x0010;
 
 QString tr(const char *source)
 {
@@ -90,7 +90,7 @@ QString ModuleStatusSummary::text() const
         if (!isReported(channel))
             continue;
         const quint32 status = m_status.at(channel);
-        ramping = ramping || (status & IsRamping);
+        ramping = ramping || (status & WordBits::ChannelStatus::IsRamping);
         const int problem = worstProblem(status);
         // Strictly worse only: of equally bad channels the first is named.
         if (problem >= 0 && (worst < 0 || problem < worst)) {

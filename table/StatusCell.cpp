@@ -1,24 +1,15 @@
 #include "StatusCell.h"
 
+#include <WordBits.h>
+
 #include <QCoreApplication>
 
 namespace {
 
-// Channel control bits of a measurement channel.
-constexpr quint32 VoltageMeasurementOn = 0x0002;
-constexpr quint32 RippleMeasurementOn = 0x0004;
-
-// Channel status bits.
-constexpr quint32 IsOn = 0x0008;
-constexpr quint32 IsRamping = 0x0010;
-constexpr quint32 IsEmergencyOff = 0x0020;
-constexpr quint32 IsCurrentControlled = 0x0040;
-constexpr quint32 IsVoltageControlled = 0x0080;
-constexpr quint32 IsExternalInhibit = 0x1000;
-constexpr quint32 IsCurrentLimit = 0x4000;
-
-// Channel control bit: high voltage switched on.
-constexpr quint32 SetOn = 0x0008;
+using namespace WordBits::ChannelStatus;
+using WordBits::ChannelControl::RippleMeasurement;
+using WordBits::ChannelControl::SetOn;
+using WordBits::ChannelControl::VoltageMeasurement;
 
 // Texts are marked for translation where they stand and translated here.
 QString translated(const char *source) { return QCoreApplication::translate("StatusCell", source); }
@@ -40,8 +31,8 @@ StatusCell StatusCell::of(int deviceClass, quint32 status, quint32 control)
 
 StatusCell StatusCell::ofMeasurementChannel(quint32 control)
 {
-    const bool voltage = control & VoltageMeasurementOn;
-    const bool ripple = control & RippleMeasurementOn;
+    const bool voltage = control & VoltageMeasurement;
+    const bool ripple = control & RippleMeasurement;
     if (voltage && ripple)
         return {translated(QT_TRANSLATE_NOOP("StatusCell", "Both Measurements")), Qt::green};
     if (voltage)

@@ -4,6 +4,7 @@
 // settings store lives in the folder given as the first argument.
 #include "PromptRecorder.h"
 
+#include <CrateCore.h>
 #include <FatalErrorBox.h>
 #include <NorvControl.h>
 
@@ -39,6 +40,6 @@ int main(int argc, char *argv[])
     FatalErrorBox::install();
     PrintingPrompt prompt;
     NorvControl window(QStringList {});
-    std::printf("constructed\t%d\n", window.moduleCount());
+    std::printf("constructed\t%d\n", window.crate()->moduleCount());
     return 0;
 }

@@ -8,6 +8,7 @@
 
 #include <BaseModule.h>
 #include <CommandInputs.h>
+#include <CrateCore.h>
 #include <HvTable.h>
 #include <NorvControl.h>
 #include <norvsim.h>
@@ -65,8 +66,8 @@ bool near(double a, double b) { return qAbs(a - b) < 1e-6 * qMax(1.0, qAbs(b)); 
 // call with identification only.
 void identifyAll(NorvControl &window)
 {
-    for (int slot = 0; slot < window.moduleCount(); ++slot)
-        window.module(slot)->GetModuleDeviceClass();
+    for (int slot = 0; slot < window.crate()->moduleCount(); ++slot)
+        window.crate()->module(slot)->GetModuleDeviceClass();
 }
 
 // A context menu as a list: its title when bold and disabled, then "-" for
@@ -222,7 +223,7 @@ void TestNorvControlCommands::channelAndModuleVoltageDialogs()
     NorvControl window(QStringList {});
     HvTable *table = channelTable(window, 12);
     identifyAll(window);
-    BaseModule *module = window.module(0);
+    BaseModule *module = window.crate()->module(0);
     module->SetChannelVoltageSet(4, 123.5f);
 
     selectCells(table, {{4, 0}});
@@ -293,10 +294,10 @@ void TestNorvControlCommands::systemDialogsCoverEveryModule()
                     TestCrate::module(Base20, 20, 203, nominals(3500, 4e-3))}));
     PromptRecorder prompt;
     NorvControl window(QStringList {});
-    QCOMPARE(window.moduleCount(), 3);
+    QCOMPARE(window.crate()->moduleCount(), 3);
     selectCells(channelTable(window, 12), {{2, 0}});
-    window.module(0)->GetModuleDeviceClass();
-    window.module(0)->SetChannelVoltageSet(2, 321.0f);
+    window.crate()->module(0)->GetModuleDeviceClass();
+    window.crate()->module(0)->SetChannelVoltageSet(2, 321.0f);
 
     prompt.answerValue(1750.0);
     trigger(window, "actionSetAllModulesVoltage");
@@ -407,7 +408,7 @@ void TestNorvControlCommands::systemCommandsActInSlotOrder()
 
     trigger(window, "actionSetAllModulesOn");
     norvsim_advance_ms(20000);
-    window.module(0)->GetModuleStatus(); // brings the physics up to date
+    window.crate()->module(0)->GetModuleStatus(); // brings the physics up to date
     const auto outputs = [] {
         QList<double> volts;
         for (int ch = 0; ch < 24; ++ch)

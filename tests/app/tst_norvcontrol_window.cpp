@@ -1,11 +1,13 @@
-// The main window over the real adapters and the simulated crate: the bus
-// scan, the controller choice, the module connection states, module and
-// channel selection, the service word and what closing does to the voltages.
+// The main window over the crate core, the real adapters and the simulated
+// crate: what it shows of the scan and of the connection states, the
+// controller choice, module and channel selection through the list and the
+// table, the service word and what closing does to the voltages.
 #include "PromptRecorder.h"
 #include "TestCrate.h"
 
 #include <BaseController.h>
 #include <BaseModule.h>
+#include <CrateCore.h>
 #include <HvTable.h>
 #include <NorvControl.h>
 #include <norvsim.h>
@@ -56,8 +58,6 @@ private slots:
     void initTestCase();
     void init();
 
-    void scanListsClass20And29Modules_data();
-    void scanListsClass20And29Modules();
     void noBridgeWarnsAndChoosingAgainReconnects();
     void silentModuleShowsNotConnectedAndComesBack();
     void moduleAndChannelSelection();
@@ -85,46 +85,6 @@ void TestNorvControlWindow::init()
     QVERIFY(TestCrate::resetDefault());
 }
 
-void TestNorvControlWindow::scanListsClass20And29Modules_data()
-{
-    QTest::addColumn<bool>("described");
-    QTest::addColumn<QJsonArray>("modules");
-    QTest::addColumn<QStringList>("texts");
-    // The default crate's class-33 module at 0xC000 is not listed.
-    QTest::newRow("default crate") << false << QJsonArray() << QStringList {Module20, Module29};
-    QTest::newRow("first to last address, other classes skipped")
-        << true
-        << QJsonArray {TestCrate::module(0x0000, 29, 1001), TestCrate::module(0x1000, 21, 1002),
-                       TestCrate::module(0x2000, 33, 1003), TestCrate::module(0x9C00, 20, 1004),
-                       TestCrate::module(0xFC00, 20, 1005)}
-        << QStringList {"VME BA 0x0000\n1001", "VME BA 0x9c00\n1004", "VME BA 0xfc00\n1005"};
-    QTest::newRow("empty crate") << true << QJsonArray() << QStringList();
-}
-
-void TestNorvControlWindow::scanListsClass20And29Modules()
-{
-    QFETCH(bool, described);
-    QFETCH(QJsonArray, modules);
-    QFETCH(QStringList, texts);
-    if (described)
-        QVERIFY2(TestCrate::resetFrom(m_dir.path(), modules), norvsim_last_error());
-    PromptRecorder prompt;
-    NorvControl window(QStringList {});
-
-    QCOMPARE(window.moduleCount(), texts.size());
-    QCOMPARE(listTexts(window), texts);
-    QCOMPARE(window.module(int(texts.size())), nullptr);
-    QVERIFY(window.isRefreshRunning());
-    QVERIFY(prompt.shown().isEmpty());
-    // Every module answers: the current one is shown, the others report their serial number.
-    window.refreshTimerUpdate();
-    window.refreshTimerUpdate();
-    for (int slot = 0; slot < texts.size(); ++slot)
-        QCOMPARE(window.moduleState(slot),
-                 int(slot == 0 ? NorvControl::StateShown : NorvControl::StateAnswering));
-    QCOMPARE(listTexts(window), texts);
-}
-
 void TestNorvControlWindow::noBridgeWarnsAndChoosingAgainReconnects()
 {
     QVERIFY(TestCrate::resetWithoutBridge());
@@ -145,12 +105,7 @@ void TestNorvControlWindow::noBridgeWarnsAndChoosingAgainReconnects()
         = window.statusBar()->findChild<QLabel *>(QStringLiteral("controllerLabel"));
     QCOMPARE(controllerLabel->text(),
              QStringLiteral("<font color=\"red\">Not connected to VME controller Wiener VM-USB!"));
-    QCOMPARE(window.moduleCount(), 0);
-    QVERIFY(!window.isRefreshRunning());
-    QPointer<BaseModule> placeholder = window.module(0);
-    QVERIFY(placeholder);
-    QCOMPARE(placeholder->GetModuleBaseAddress(), quint16(0));
-    QVERIFY(!placeholder->connected());
+    QVERIFY(listTexts(window).isEmpty());
 
     // The bridge is plugged in; the operator picks the controller again.
     QVERIFY(TestCrate::resetDefault());
@@ -163,13 +118,9 @@ void TestNorvControlWindow::noBridgeWarnsAndChoosingAgainReconnects()
     QCOMPARE(choice.items, (QStringList {"Wiener VM-USB", "CAEN V1718"}));
     QCOMPARE(choice.current, 0);
     QVERIFY(!choice.editable);
-    // The placeholder went with its controller (it used to leak, uncounted).
-    QVERIFY(placeholder.isNull());
-    for (int slot = 2; slot < NorvControl::MaxModules; ++slot)
-        QCOMPARE(window.module(slot), nullptr);
     QCOMPARE(listTexts(window), (QStringList {Module20, Module29}));
-    QVERIFY(window.isRefreshRunning());
-    QCOMPARE(controllerLabel->text(), window.controller()->statusText());
+    QVERIFY(window.crate()->isRefreshRunning());
+    QCOMPARE(controllerLabel->text(), window.crate()->controller()->statusText());
 
     // The choice is stored in the user's INI file.
     QFile ini(QDir(m_dir.path()).filePath(QStringLiteral("Norvtek/norvcontrol.ini")));
@@ -182,29 +133,29 @@ void TestNorvControlWindow::silentModuleShowsNotConnectedAndComesBack()
     PromptRecorder prompt;
     NorvControl window(QStringList {});
     // A fresh module object spends its first read on identification.
-    window.refreshTimerUpdate();
-    QCOMPARE(window.moduleState(0), int(NorvControl::StateShown));
+    window.crate()->refreshTimerUpdate();
+    QCOMPARE(window.crate()->moduleState(0), int(ModuleSlot::Shown));
     QCOMPARE(listTexts(window).at(1), QStringLiteral("VME BA 0x8000\nConnecting..."));
-    window.refreshTimerUpdate();
+    window.crate()->refreshTimerUpdate();
     QCOMPARE(listTexts(window).at(1), Module29);
 
     QCOMPARE(norvsim_inject_unplug(0x4000, -1), 0);
-    window.refreshTimerUpdate();
-    QCOMPARE(window.moduleState(0), int(NorvControl::StateNotAnswering));
+    window.crate()->refreshTimerUpdate();
+    QCOMPARE(window.crate()->moduleState(0), int(ModuleSlot::NotAnswering));
     QCOMPARE(listTexts(window),
              (QStringList {QStringLiteral("VME BA 0x4000\nNot connected"), Module29}));
     QCOMPARE(labelText(window, "lblConnect"),
              QStringLiteral("<font color=\"red\">Error: can not connect to Module!"));
     auto *table = window.findChild<HvTable *>(QStringLiteral("table"));
     QVERIFY(!table->isEnabled());
-    const int cursor = window.rowCursor();
-    window.refreshTimerUpdate();
-    QCOMPARE(window.rowCursor(), cursor);
+    const int cursor = window.crate()->rowCursor();
+    window.crate()->refreshTimerUpdate();
+    QCOMPARE(window.crate()->rowCursor(), cursor);
 
     QCOMPARE(norvsim_inject_replug(0x4000), 0);
-    for (int tick = 0; tick < 3 && window.moduleState(0) != NorvControl::StateShown; ++tick)
-        window.refreshTimerUpdate();
-    QCOMPARE(window.moduleState(0), int(NorvControl::StateShown));
+    for (int tick = 0; tick < 3 && window.crate()->moduleState(0) != ModuleSlot::Shown; ++tick)
+        window.crate()->refreshTimerUpdate();
+    QCOMPARE(window.crate()->moduleState(0), int(ModuleSlot::Shown));
     QCOMPARE(listTexts(window), (QStringList {Module20, Module29}));
     QVERIFY(table->isEnabled());
     QCOMPARE(labelText(window, "lblConnect"),
@@ -216,26 +167,26 @@ void TestNorvControlWindow::moduleAndChannelSelection()
 {
     PromptRecorder prompt;
     NorvControl window(QStringList {});
-    window.refreshTimerUpdate(); // sizes the table
-    QSignalSpy moduleChanged(&window, &NorvControl::currentModuleChanged);
-    QSignalSpy channelChanged(&window, &NorvControl::currentChannelChanged);
+    window.crate()->refreshTimerUpdate(); // sizes the table
+    QSignalSpy moduleChanged(window.crate(), &CrateCore::currentModuleChanged);
+    QSignalSpy channelChanged(window.crate(), &CrateCore::currentChannelChanged);
 
     // Previous on row 0 wraps to the last row, next wraps back.
     trigger(window, "actionPreviousModule");
     QCOMPARE(window.findChild<QListWidget *>(QStringLiteral("lstModules"))->currentRow(), 1);
-    QCOMPARE(window.currentModuleIndex(), 1);
+    QCOMPARE(window.crate()->currentModuleIndex(), 1);
     QCOMPARE(moduleChanged.size(), 1);
     QCOMPARE(moduleChanged.at(0).at(0).toInt(), 4712);
     QCOMPARE(channelChanged.size(), 1);
     trigger(window, "actionNextModule");
-    QCOMPARE(window.currentModuleIndex(), 0);
+    QCOMPARE(window.crate()->currentModuleIndex(), 0);
     QCOMPARE(moduleChanged.size(), 2);
 
     // The current row again, or a row outside the list: nothing.
     for (int row : {0, 2, -1})
         QVERIFY(
             QMetaObject::invokeMethod(&window, "on_lstModules_currentRowChanged", Q_ARG(int, row)));
-    QCOMPARE(window.currentModuleIndex(), 0);
+    QCOMPARE(window.crate()->currentModuleIndex(), 0);
     QCOMPARE(moduleChanged.size(), 2);
 
     // A row of the table selects its channel; another cell of it reports nothing new.
@@ -268,6 +219,14 @@ void TestNorvControlWindow::serviceWord()
     QCOMPARE(window.findChild<QAction *>(QStringLiteral("actionSpecialMode"))->isEnabled(),
              specialMode);
     QVERIFY(!window.findChild<QAction *>(QStringLiteral("actionSystemReset"))->isEnabled());
+    // Under the service word a module's first display opens the factory
+    // dialog, after the tick that showed it, never inside it.
+    QSignalSpy factory(window.findChild<QAction *>(QStringLiteral("actionFactorySettings")),
+                       &QAction::triggered);
+    window.crate()->refreshTimerUpdate();
+    QCOMPARE(factory.size(), 0);
+    QCoreApplication::processEvents();
+    QCOMPARE(factory.size(), specialMode ? 1 : 0);
 }
 
 void TestNorvControlWindow::closeBehaviour_data()
@@ -320,7 +279,7 @@ void TestNorvControlWindow::closeBehaviour()
         QCOMPARE(question.buttons, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
     }
     // A window that stays open keeps polling.
-    QCOMPARE(window.isRefreshRunning(), !closes);
+    QCOMPARE(window.crate()->isRefreshRunning(), !closes);
     QCOMPARE(TestCrate::channelsOn(0x4000, 20), switchesOff ? 0 : 12);
     QCOMPARE(TestCrate::channelsOn(0x8000, 29), switchesOff ? 0 : 24);
 }

@@ -3,7 +3,7 @@
 #include "DialogSetCurrent.h"
 #include "DialogSettings.h"
 #include "DialogTestTools.h"
-#include "DialogWiring.h"
+#include "ModalRuns.h"
 #include "RecordingModule.h"
 
 #include <QDoubleSpinBox>
@@ -18,7 +18,7 @@ namespace {
 
 /// A runner that lets `answer` look at and edit the dialog, then returns `result`.
 template<class Dialog>
-DialogWiring::ModalRunner answering(int result, std::function<void(Dialog *)> answer = {})
+ModalRuns::ModalRunner answering(int result, std::function<void(Dialog *)> answer = {})
 {
     return [=](QDialog *dialog) {
         auto *asked = qobject_cast<Dialog *>(dialog);
@@ -41,7 +41,7 @@ class TestModalDialogs : public QObject
 private slots:
     void cleanup()
     {
-        DialogWiring::setModalRunner({});
+        ModalRuns::setModalRunner({});
         QLocale::setDefault(QLocale::c());
     }
 
@@ -79,15 +79,15 @@ private slots:
         RecordingModule module;
         module.currentNominals = nominals;
         QString shownPrompt, shownNote;
-        DialogWiring::setModalRunner(
+        ModalRuns::setModalRunner(
             answering<DialogSetCurrent>(QDialog::Rejected, [&](DialogSetCurrent *d) {
                 shownPrompt = text(d, "labelText");
                 shownNote = text(d, "labelNote");
             }));
         if (row < 0)
-            QVERIFY(!DialogWiring::runSetAllChannelsCurrentTrip(nullptr, &module, 0));
+            QVERIFY(!ModalRuns::runSetAllChannelsCurrentTrip(nullptr, &module, 0));
         else
-            QVERIFY(!DialogWiring::runSetCurrentTrip(nullptr, &module, row));
+            QVERIFY(!ModalRuns::runSetCurrentTrip(nullptr, &module, row));
         QCOMPARE(shownPrompt, prompt);
         QCOMPARE(shownNote, note);
         QVERIFY(module.calls.isEmpty()); // rejected: nothing written
@@ -101,7 +101,7 @@ private slots:
         module.delayedTripEnabled = true;
         module.delayedTripTime = 300;
         QStringList shown;
-        DialogWiring::setModalRunner(
+        ModalRuns::setModalRunner(
             answering<DialogSetCurrent>(QDialog::Accepted, [&](DialogSetCurrent *d) {
                 shown << text(d, "lblUnit")
                       << QString::number(child<QDoubleSpinBox>(d, "sbValue")->maximum())
@@ -112,7 +112,7 @@ private slots:
                 d->setRampDown(true);
                 d->setTripDelay(800);
             }));
-        QVERIFY(DialogWiring::runSetCurrentTrip(nullptr, &module, 2));
+        QVERIFY(ModalRuns::runSetCurrentTrip(nullptr, &module, 2));
         QCOMPARE(shown, (QStringList {"mA", "3", "1", "1", "0", "300", "1"}));
         QCOMPARE(module.calls,
                  (QStringList {"SetChannelCurrentSet(2,1.5)",
@@ -121,13 +121,13 @@ private slots:
         // Without a delayed trip its settings are disabled and the gentle choice is offered.
         module.delayedTripEnabled = false;
         shown.clear();
-        DialogWiring::setModalRunner(
+        ModalRuns::setModalRunner(
             answering<DialogSetCurrent>(QDialog::Rejected, [&](DialogSetCurrent *d) {
                 shown << QString::number(d->rampDown())
                       << QString::number(child(d, "sbDelay")->isEnabled())
                       << QString::number(child(d, "grpDelayedTrip")->isEnabled());
             }));
-        QVERIFY(!DialogWiring::runSetCurrentTrip(nullptr, &module, 0));
+        QVERIFY(!ModalRuns::runSetCurrentTrip(nullptr, &module, 0));
         QCOMPARE(shown, (QStringList {"1", "0", "0"}));
     }
 
@@ -135,14 +135,14 @@ private slots:
     {
         RecordingModule module;
         module.currentNominals = {3, 1, 3};
-        DialogWiring::setModalRunner(
+        ModalRuns::setModalRunner(
             answering<DialogSetCurrent>(QDialog::Accepted, [](DialogSetCurrent *d) {
                 d->setValue(0.5);
                 d->setDelayedTrip(true);
                 d->setRampDown(false);
                 d->setTripDelay(1200);
             }));
-        QVERIFY(DialogWiring::runSetAllChannelsCurrentTrip(nullptr, &module, 1));
+        QVERIFY(ModalRuns::runSetAllChannelsCurrentTrip(nullptr, &module, 1));
         QCOMPARE(module.calls,
                  (QStringList {"SetAllChannelsCurrentSet(0.5)",
                                "SetChannelDelayedTrip(0,true,false,1200)",
@@ -153,18 +153,18 @@ private slots:
     void setCurrentWithNothingToActOn()
     {
         int runs = 0;
-        DialogWiring::setModalRunner([&runs](QDialog *) {
+        ModalRuns::setModalRunner([&runs](QDialog *) {
             ++runs;
             return int(QDialog::Accepted);
         });
-        QVERIFY(!DialogWiring::runSetCurrentTrip(nullptr, nullptr, 0));
-        QVERIFY(!DialogWiring::runSetAllChannelsCurrentTrip(nullptr, nullptr, 0));
+        QVERIFY(!ModalRuns::runSetCurrentTrip(nullptr, nullptr, 0));
+        QVERIFY(!ModalRuns::runSetAllChannelsCurrentTrip(nullptr, nullptr, 0));
         RecordingModule module;
-        QVERIFY(!DialogWiring::runSetCurrentTrip(nullptr, &module, -1));
+        QVERIFY(!ModalRuns::runSetCurrentTrip(nullptr, &module, -1));
         QCOMPARE(runs, 0);
         // A module without channels writes only the common value.
         module.currentNominals.clear();
-        QVERIFY(DialogWiring::runSetAllChannelsCurrentTrip(nullptr, &module, -1));
+        QVERIFY(ModalRuns::runSetAllChannelsCurrentTrip(nullptr, &module, -1));
         QCOMPARE(module.calls, QStringList {"SetAllChannelsCurrentSet(0)"});
     }
 
@@ -177,7 +177,7 @@ private slots:
         module.precisionOfVoltage = 2;
         module.precisionOfCurrent = 4;
         QStringList shown;
-        DialogWiring::setModalRunner(
+        ModalRuns::setModalRunner(
             answering<DialogSettings>(QDialog::Accepted, [&](DialogSettings *d) {
                 shown << QString::number(d->useControllerUnits()) << d->voltageUnit()
                       << QString::number(d->voltagePrecision()) << d->currentUnit()
@@ -187,7 +187,7 @@ private slots:
                 d->setCurrentUnit(QString(QChar(0x00B5)) + "A"); // the micro sign
                 d->setCurrentPrecision(6);
             }));
-        QVERIFY(DialogWiring::runSettings(&module));
+        QVERIFY(ModalRuns::runSettings(&module));
         QCOMPARE(shown, (QStringList {"0", "V", "2", "nA", "4"}));
         QCOMPARE(module.calls,
                  (QStringList {
@@ -200,8 +200,8 @@ private slots:
         RecordingModule module;
         module.unitOfVoltage = "MV";
         module.unitOfCurrent = "MA"; // not "mA": units match exactly
-        DialogWiring::setModalRunner(answering<DialogSettings>(QDialog::Accepted));
-        QVERIFY(DialogWiring::runSettings(&module));
+        ModalRuns::setModalRunner(answering<DialogSettings>(QDialog::Accepted));
+        QVERIFY(ModalRuns::runSettings(&module));
         QVERIFY(module.calls.contains("setVoltageUnit(kV)"));
         QVERIFY(module.calls.contains("setCurrentUnit(A)"));
     }
@@ -209,14 +209,14 @@ private slots:
     void cancelChangesNothing()
     {
         RecordingModule module;
-        DialogWiring::setModalRunner(
+        ModalRuns::setModalRunner(
             answering<DialogSettings>(QDialog::Rejected, [](DialogSettings *d) {
                 d->setVoltageUnit("kV");
                 d->setCurrentPrecision(1);
             }));
-        QVERIFY(!DialogWiring::runSettings(&module));
+        QVERIFY(!ModalRuns::runSettings(&module));
         QVERIFY(module.calls.isEmpty());
-        QVERIFY(!DialogWiring::runSettings(nullptr));
+        QVERIFY(!ModalRuns::runSettings(nullptr));
     }
 };
 

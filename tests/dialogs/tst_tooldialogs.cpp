@@ -1,15 +1,14 @@
-// The tool dialogs on their real forms, each made and wired by DialogWiring to
-// a stand-in main window as its action does: the words and values they show,
-// the requests they send, and that an operator's edit in progress survives a
-// stream of identical updates.
+// The tool dialogs on their real forms, fed through their update slots as the
+// crate core feeds them: the words and values they show, the requests they
+// send (recorded from their signals), and that an operator's edit in progress
+// survives a stream of identical updates.
 #include "DialogChannelBounds.h"
 #include "DialogChannelControl.h"
 #include "DialogCrate.h"
 #include "DialogModuleControl.h"
 #include "DialogSuppliesTempLimits.h"
 #include "DialogTestTools.h"
-#include "DialogWiring.h"
-#include "FakeMainWindow.h"
+#include "SignalRecorder.h"
 
 #include <QDoubleSpinBox>
 #include <QLCDNumber>
@@ -32,11 +31,36 @@ class TestToolDialogs : public QObject
 {
     Q_OBJECT
 
-    FakeMainWindow *m_main = nullptr;
+    std::unique_ptr<QWidget> m_main; // parent of the dialogs
+    std::unique_ptr<SignalRecorder> m_requests;
     DialogChannelControl *m_channel = nullptr;
     DialogModuleControl *m_module = nullptr;
     DialogChannelBounds *m_bounds = nullptr;
     DialogCrate *m_crate = nullptr;
+
+    /// Makes the dialog on first use, records its requests and shows it.
+    template<class Dialog> Dialog *shown(Dialog *&dialog)
+    {
+        if (!dialog) {
+            dialog = new Dialog(m_main.get());
+            m_requests = std::make_unique<SignalRecorder>(dialog, QByteArray());
+        }
+        dialog->show();
+        return dialog;
+    }
+    QList<QVariantList> calls() const { return m_requests->calls(); }
+
+    /// The module dialog as its action shows it: told the channel count first.
+    DialogModuleControl *moduleDialog(int channels)
+    {
+        if (!m_module) {
+            m_module = new DialogModuleControl(m_main.get());
+            m_requests = std::make_unique<SignalRecorder>(m_module, QByteArray());
+        }
+        m_module->setChannelCount(channels);
+        m_module->show();
+        return m_module;
+    }
 
     void showPage(const char *page)
     {
@@ -50,108 +74,112 @@ class TestToolDialogs : public QObject
     /// One pass of the refresh cycle for the channel the bounds dialog follows.
     void refreshBounds(int channel, quint32 control, float vmax = 2000, float vmin = 100)
     {
-        emit m_main->updateChannelControl(Serial, channel, control);
-        emit m_main->updateChannelVoltageNominal(Serial, channel, 3000, "V");
-        emit m_main->updateChannelCurrentNominal(Serial, channel, 3, "mA");
-        emit m_main->updateChannelVoltageInterlockMaxSet(Serial, channel, vmax, "V");
-        emit m_main->updateChannelVoltageInterlockMinSet(Serial, channel, vmin, "V");
-        emit m_main->updateChannelCurrentInterlockMaxSet(Serial, channel, 2.5f, "mA");
-        emit m_main->updateChannelCurrentInterlockMinSet(Serial, channel, 0.1f, "mA");
+        m_bounds->updateChannelControl(Serial, channel, control);
+        m_bounds->updateChannelVoltageNominal(Serial, channel, 3000, "V");
+        m_bounds->updateChannelCurrentNominal(Serial, channel, 3, "mA");
+        m_bounds->updateChannelVoltageInterlockMaxSet(Serial, channel, vmax, "V");
+        m_bounds->updateChannelVoltageInterlockMinSet(Serial, channel, vmin, "V");
+        m_bounds->updateChannelCurrentInterlockMaxSet(Serial, channel, 2.5f, "mA");
+        m_bounds->updateChannelCurrentInterlockMinSet(Serial, channel, 0.1f, "mA");
     }
     QString crateField(const char *name) { return child<QLineEdit>(m_crate, name)->text(); }
 
 private slots:
     void init()
     {
-        m_main = new FakeMainWindow;
+        m_main = std::make_unique<QWidget>();
         m_channel = nullptr;
         m_module = nullptr;
         m_bounds = nullptr;
         m_crate = nullptr;
     }
 
-    void cleanup() { delete m_main; } // and the dialogs it parents
+    void cleanup()
+    {
+        m_requests.reset();
+        m_main.reset(); // and the dialogs it parents
+    }
 
     // ---- channel status and control
 
     void channelStatusWordTicksItsBoxesOnly()
     {
-        QVERIFY(QTest::qWaitForWindowExposed(DialogWiring::showChannelControl(m_main, m_channel)));
-        emit m_main->updateChannelStatus(Serial, 3, 0x8008);
+        QVERIFY(QTest::qWaitForWindowExposed(shown(m_channel)));
+        m_channel->updateChannelStatus(Serial, 3, 0x8008);
         QCOMPARE(tickedBoxes(m_channel), (QStringList {"chk_isON", "chk_isVLIM"}));
         QCOMPARE(child<QCheckBox>(m_channel, "chk_isVLIM")->text(),
                  QStringLiteral("Is Voltage Limit"));
         QCOMPARE(child<QCheckBox>(m_channel, "chk_isON")->text(), QStringLiteral("Is On"));
 
         // The same word on another channel leaves the boxes alone.
-        emit m_main->updateChannelControl(Serial, 3, 0);
+        m_channel->updateChannelControl(Serial, 3, 0);
         child<QCheckBox>(m_channel, "chk_isON")->setChecked(false);
-        emit m_main->updateChannelStatus(Serial, 5, 0x8008);
+        m_channel->updateChannelStatus(Serial, 5, 0x8008);
         QCOMPARE(tickedBoxes(m_channel), QStringList {"chk_isVLIM"});
 
         // The title names the channel of the last control update, in any language.
         QEvent languageChange(QEvent::LanguageChange);
         QCoreApplication::sendEvent(m_channel, &languageChange);
         QCOMPARE(m_channel->windowTitle(), QStringLiteral("4711: Channel 3 Status / Control"));
-        emit m_main->updateChannelControl(4712, 0, 0);
+        m_channel->updateChannelControl(4712, 0, 0);
         QCOMPARE(m_channel->windowTitle(), QStringLiteral("4712: Channel 0 Status / Control"));
     }
 
     void channelButtonsActOnTheLastControlChannel()
     {
-        QVERIFY(QTest::qWaitForWindowExposed(DialogWiring::showChannelControl(m_main, m_channel)));
+        QVERIFY(QTest::qWaitForWindowExposed(shown(m_channel)));
         for (const char *name : {"btnSetControl", "btnClearEvents", "btnSetMask"})
             click(m_channel, name);
-        QVERIFY(m_main->calls.isEmpty()); // no channel yet
+        QVERIFY(calls().isEmpty()); // no channel yet
 
-        emit m_main->updateChannelControl(Serial, 6, 0x0D00); // bit 8 has no box
-        emit m_main->updateChannelEventMask(Serial, 6, 0x0000);
+        m_channel->updateChannelControl(Serial, 6, 0x0D00); // bit 8 has no box
+        m_channel->updateChannelEventMask(Serial, 6, 0x0000);
         tickEnabledBoxes(m_channel, "grpEventMask");
         click(m_channel, "btnSetMask");
         click(m_channel, "chk_setON");
         click(m_channel, "btnSetControl");
         click(m_channel, "btnClearEvents");
-        QCOMPARE(m_main->calls,
+        QCOMPARE(calls(),
                  (Calls {{"setChannelEventMask", 6, 0xFCFC},
                          {"setChannelControl", 6, 0x0D08},
                          {"clearChannelEvents", 6}}));
         // Unticking every box keeps the reserved bits as received.
-        emit m_main->updateChannelEventMask(Serial, 6, 0xFFFF);
+        m_channel->updateChannelEventMask(Serial, 6, 0xFFFF);
         for (QCheckBox *box : m_channel->findChildren<QCheckBox *>())
             box->setChecked(box->isChecked() && !box->isEnabled());
         click(m_channel, "btnSetMask");
         click(m_channel, "btnSetControl");
-        QCOMPARE(m_main->calls.mid(3),
+        QCOMPARE(calls().mid(3),
                  (Calls {{"setChannelEventMask", 6, 0x0303}, {"setChannelControl", 6, 0x0D00}}));
     }
 
     void channelTicksSurviveIdenticalUpdates()
     {
-        QVERIFY(QTest::qWaitForWindowExposed(DialogWiring::showChannelControl(m_main, m_channel)));
-        emit m_main->updateChannelControl(Serial, 1, 0x0008);
+        QVERIFY(QTest::qWaitForWindowExposed(shown(m_channel)));
+        m_channel->updateChannelControl(Serial, 1, 0x0008);
         click(m_channel, "chk_setEMCY");
         click(m_channel, "chk_MEVLIM");
         for (int pass = 0; pass < 20; ++pass) {
-            emit m_main->updateChannelControl(Serial, 1, 0x0008);
-            emit m_main->updateChannelStatus(Serial, 1, 0x0008);
-            emit m_main->updateChannelEventStatus(Serial, 1, 0x0000);
-            emit m_main->updateChannelEventMask(Serial, 1, 0x0000);
-            emit m_main->updateModuleControl(Serial, 0);
-            emit m_main->updateChannelVoltageNominal(Serial, 1, 3000, "V");
+            m_channel->updateChannelControl(Serial, 1, 0x0008);
+            m_channel->updateChannelStatus(Serial, 1, 0x0008);
+            m_channel->updateChannelEventStatus(Serial, 1, 0x0000);
+            m_channel->updateChannelEventMask(Serial, 1, 0x0000);
+            m_channel->updateModuleControl(Serial, 0);
+            m_channel->updateChannelVoltageNominal(Serial, 1, 3000, "V");
         }
         click(m_channel, "btnSetControl");
         click(m_channel, "btnSetMask");
-        QCOMPARE(m_main->calls,
+        QCOMPARE(calls(),
                  (Calls {{"setChannelControl", 1, 0x0028}, {"setChannelEventMask", 1, 0x8000}}));
         // A different word is the module's answer and replaces the boxes.
-        emit m_main->updateChannelEventMask(Serial, 1, 0x0000);
+        m_channel->updateChannelEventMask(Serial, 1, 0x0000);
         QVERIFY(!child<QCheckBox>(m_channel, "chk_MEVLIM")->isChecked());
         // A word with any of bits 16-31 set (layout 29) always counts as different.
         auto *isOn = child<QCheckBox>(m_channel, "chk_isON");
         isOn->setChecked(false);
-        emit m_main->updateChannelStatus(Serial, 1, 0x0008);
+        m_channel->updateChannelStatus(Serial, 1, 0x0008);
         QVERIFY(!isOn->isChecked());
-        emit m_main->updateChannelStatus(Serial, 1, 0x10008);
+        m_channel->updateChannelStatus(Serial, 1, 0x10008);
         QVERIFY(isOn->isChecked());
     }
 
@@ -176,8 +204,8 @@ private slots:
         QFETCH(QByteArray, signal);
         QFETCH(quint32, word);
         QFETCH(QStringList, ticked);
-        DialogWiring::showModuleControl(m_main, m_module, 0);
-        QVERIFY(QMetaObject::invokeMethod(m_main, signal.constData(), Q_ARG(int, Serial),
+        moduleDialog(0);
+        QVERIFY(QMetaObject::invokeMethod(m_module, signal.constData(), Q_ARG(int, Serial),
                                           Q_ARG(quint32, word)));
         QCOMPARE(tickedBoxes(m_module), ticked);
     }
@@ -198,31 +226,30 @@ private slots:
         QFETCH(int, channels);
         QFETCH(int, enabled);
         QFETCH(quint32, selected);
-        QVERIFY(QTest::qWaitForWindowExposed(
-            DialogWiring::showModuleControl(m_main, m_module, channels)));
+        QVERIFY(QTest::qWaitForWindowExposed(moduleDialog(channels)));
         for (int k = 0; k < 32; ++k)
             QCOMPARE(child(m_module, QStringLiteral("chk_ECM%1").arg(k))->isEnabled(), k < enabled);
         auto *select = child<QPushButton>(m_module, "btnSelectECM");
         click(m_module, "btnSelectECM");
         QCOMPARE(select->text(), QStringLiteral("Unselect All"));
-        QVERIFY(m_main->calls.isEmpty()); // selecting alone sends nothing
+        QVERIFY(calls().isEmpty()); // selecting alone sends nothing
         click(m_module, "btnSetECM");
         click(m_module, "btnSelectECM"); // the toggle is shared by all instances
         QCOMPARE(select->text(), QStringLiteral("Select All"));
         click(m_module, "btnSetECM");
         QCOMPARE(
-            m_main->calls,
+            calls(),
             (Calls {{"setModuleEventChannelMask", selected}, {"setModuleEventChannelMask", 0u}}));
         // Each use passes the count again; a smaller module takes no box away.
-        DialogWiring::showModuleControl(m_main, m_module, 4);
+        moduleDialog(4);
         QCOMPARE(child(m_module, "chk_ECM11")->isEnabled(), enabled >= 12);
-        DialogWiring::showModuleControl(m_main, m_module, 32);
+        moduleDialog(32);
         QVERIFY(child(m_module, "chk_ECM31")->isEnabled());
     }
 
     void moduleGroupsAndClearButtons()
     {
-        QVERIFY(QTest::qWaitForWindowExposed(DialogWiring::showModuleControl(m_main, m_module, 0)));
+        QVERIFY(QTest::qWaitForWindowExposed(moduleDialog(0)));
         click(m_module, "btnClearEvents");
         click(m_module, "btnClearECS");
         showPage("tabModuleEventGroup");
@@ -233,7 +260,7 @@ private slots:
         click(m_module, "btnSetEGM");
         click(m_module, "btnSelectEGM");
         click(m_module, "btnSetEGM");
-        QCOMPARE(m_main->calls,
+        QCOMPARE(calls(),
                  (Calls {{"clearModuleEvents"},
                          {"clearModuleEventChannelStatus"},
                          {"clearModuleEventGroupStatus"},
@@ -243,49 +270,49 @@ private slots:
 
     void moduleRestartTimeWhileStoppedSurvivesAndIsSent()
     {
-        QVERIFY(QTest::qWaitForWindowExposed(DialogWiring::showModuleControl(m_main, m_module, 0)));
+        QVERIFY(QTest::qWaitForWindowExposed(moduleDialog(0)));
         showPage("tabAutoStart");
         // Offered only while the module is stopped (status bit 2), judged on
         // every update, also when the word did not change.
         auto *button = child<QPushButton>(m_module, "btnSetRestartTime");
         QVERIFY(!button->isEnabled());
-        emit m_main->updateModuleStatus(Serial, 0x0004);
+        m_module->updateModuleStatus(Serial, 0x0004);
         QVERIFY(button->isEnabled());
-        emit m_main->updateModuleStatus(Serial, 0x0000);
+        m_module->updateModuleStatus(Serial, 0x0000);
         button->setEnabled(true);
-        emit m_main->updateModuleStatus(Serial, 0x0000);
+        m_module->updateModuleStatus(Serial, 0x0000);
         QVERIFY(!button->isEnabled());
 
         auto *spin = child<QSpinBox>(m_module, "spbRestartTime");
-        emit m_main->updateModuleStatus(Serial, 0x0004);
-        emit m_main->updateModuleRestartTime(Serial, 1500);
+        m_module->updateModuleStatus(Serial, 0x0004);
+        m_module->updateModuleRestartTime(Serial, 1500);
         QCOMPARE(spin->value(), 1500);
         spin->selectAll();
         QTest::keyClicks(spin, "2000");
         for (int pass = 0; pass < 10; ++pass) {
-            emit m_main->updateModuleStatus(Serial, 0x0004);
-            emit m_main->updateModuleRestartTime(Serial, 1500);
+            m_module->updateModuleStatus(Serial, 0x0004);
+            m_module->updateModuleRestartTime(Serial, 1500);
         }
         click(m_module, "btnSetRestartTime");
-        QCOMPARE(m_main->calls, (Calls {{"setRestartTime", 2000u}}));
-        emit m_main->updateModuleRestartTime(Serial, 2100);
+        QCOMPARE(calls(), (Calls {{"setRestartTime", 2000u}}));
+        m_module->updateModuleRestartTime(Serial, 2100);
         QCOMPARE(spin->value(), 2100);
     }
 
     void moduleSetMaskAndControlKeepTheBitsWithoutBoxes()
     {
-        QVERIFY(QTest::qWaitForWindowExposed(DialogWiring::showModuleControl(m_main, m_module, 0)));
-        emit m_main->updateModuleEventMask(Serial, 0x9001); // bits 15, 12 and 0 have no box
+        QVERIFY(QTest::qWaitForWindowExposed(moduleDialog(0)));
+        m_module->updateModuleEventMask(Serial, 0x9001); // bits 15, 12 and 0 have no box
         click(m_module, "btnSetMask");
         tickEnabledBoxes(m_module, "grpEventMask");
         click(m_module, "btnSetMask");
-        emit m_main->updateModuleControl(Serial, 0x28B0 | 0x0100);
+        m_module->updateModuleControl(Serial, 0x28B0 | 0x0100);
         click(m_module, "chk_setSTOP");
         click(m_module, "chk_setILVL0"); // ticked by the word: now cleared
         click(m_module, "btnSetControl");
         tickEnabledBoxes(m_module, "grpControl");
         click(m_module, "btnSetControl");
-        QCOMPARE(m_main->calls,
+        QCOMPARE(calls(),
                  (Calls {{"setModuleEventMask", 0x9001},
                          {"setModuleEventMask", 0xF433},
                          {"setModuleControl", 0x28B4},
@@ -294,26 +321,25 @@ private slots:
 
     void moduleTicksSurviveIdenticalUpdates()
     {
-        QVERIFY(
-            QTest::qWaitForWindowExposed(DialogWiring::showModuleControl(m_main, m_module, 12)));
-        emit m_main->updateModuleControl(Serial, 0x0100);
-        emit m_main->updateModuleEventChannelMask(Serial, 0x00000001);
+        QVERIFY(QTest::qWaitForWindowExposed(moduleDialog(12)));
+        m_module->updateModuleControl(Serial, 0x0100);
+        m_module->updateModuleEventChannelMask(Serial, 0x00000001);
         click(m_module, "chk_setSTOP");
         click(m_module, "chk_MERSTA");
         click(m_module, "chk_ECM5");
         for (int pass = 0; pass < 20; ++pass) {
-            emit m_main->updateModuleControl(Serial, 0x0100);
-            emit m_main->updateModuleStatus(Serial, 0x0000);
-            emit m_main->updateModuleEventStatus(Serial, 0x0000);
-            emit m_main->updateModuleEventMask(Serial, 0x0000);
-            emit m_main->updateModuleEventChannelMask(Serial, 0x00000001);
-            emit m_main->updateModuleEventGroupMask(Serial, 0);
+            m_module->updateModuleControl(Serial, 0x0100);
+            m_module->updateModuleStatus(Serial, 0x0000);
+            m_module->updateModuleEventStatus(Serial, 0x0000);
+            m_module->updateModuleEventMask(Serial, 0x0000);
+            m_module->updateModuleEventChannelMask(Serial, 0x00000001);
+            m_module->updateModuleEventGroupMask(Serial, 0);
         }
         QCOMPARE(
             tickedBoxes(m_module),
             (QStringList {"chk_ECM0", "chk_ECM5", "chk_MERSTA", "chk_setILVL0", "chk_setSTOP"}));
         // A wide word always counts as a change.
-        emit m_main->updateModuleControl(Serial, 0x10100);
+        m_module->updateModuleControl(Serial, 0x10100);
         QCOMPARE(tickedBoxes(child(m_module, "grpControl")), QStringList {"chk_setILVL0"});
     }
 
@@ -321,12 +347,12 @@ private slots:
 
     void boundsAsymmetricCurrentBox()
     {
-        QVERIFY(QTest::qWaitForWindowExposed(DialogWiring::showChannelBounds(m_main, m_bounds)));
+        QVERIFY(QTest::qWaitForWindowExposed(shown(m_bounds)));
         // Without a channel neither the boxes nor the button send anything.
         click(m_bounds, "chkACBND");
         click(m_bounds, "chkACBND");
         click(m_bounds, "btnSetBounds");
-        QVERIFY(m_main->calls.isEmpty());
+        QVERIFY(calls().isEmpty());
 
         refreshBounds(4, 0x0008); // nominal 3000 V
         QCOMPARE(child<QDoubleSpinBox>(m_bounds, "spbVoltageIlkMax")->maximum(), 3030.0);
@@ -342,15 +368,15 @@ private slots:
         QCOMPARE(child<QLabel>(m_bounds, "lblVoltageIlkMax")->text(),
                  QStringLiteral("VoltageBounds (V)"));
         // A control update that differs only in other bits sends nothing.
-        emit m_main->updateChannelControl(Serial, 4, 0x0408);
-        emit m_main->updateChannelControl(Serial, 4, 0x0428);
+        m_bounds->updateChannelControl(Serial, 4, 0x0408);
+        m_bounds->updateChannelControl(Serial, 4, 0x0428);
         QVERIFY(child<QCheckBox>(m_bounds, "chkACBND")->isChecked());
         // A reported bound bit ticks its box, whose handler sends the word back;
         // a refused one unticks it.
-        emit m_main->updateChannelControl(Serial, 4, 0x0808);
+        m_bounds->updateChannelControl(Serial, 4, 0x0808);
         QVERIFY(child<QCheckBox>(m_bounds, "chkAVBND")->isChecked());
         QVERIFY(!minimum->isEnabled());
-        QCOMPARE(m_main->calls,
+        QCOMPARE(calls(),
                  (Calls {{"setChannelControl", 4, 0x0408},
                          {"setChannelControl", 4, 0x0808},
                          {"setChannelControl", 4, 0x0808}}));
@@ -358,9 +384,9 @@ private slots:
 
     void boundsTypedValuesSurviveIdenticalUpdates()
     {
-        QVERIFY(QTest::qWaitForWindowExposed(DialogWiring::showChannelBounds(m_main, m_bounds)));
+        QVERIFY(QTest::qWaitForWindowExposed(shown(m_bounds)));
         refreshBounds(3, 0x0C00);
-        m_main->calls.clear();
+        m_requests->clear();
         auto *vmax = child<QDoubleSpinBox>(m_bounds, "spbVoltageIlkMax");
         auto *vmin = child<QDoubleSpinBox>(m_bounds, "spbVoltageIlkMin");
         vmax->selectAll();
@@ -369,9 +395,9 @@ private slots:
         QTest::keyClicks(vmin, "300");
         for (int pass = 0; pass < 20; ++pass)
             refreshBounds(3, 0x0C00);
-        QVERIFY(m_main->calls.isEmpty());
+        QVERIFY(calls().isEmpty());
         click(m_bounds, "btnSetBounds");
-        QCOMPARE(m_main->calls,
+        QCOMPARE(calls(),
                  (Calls {{"setChannelBounds", 3, true, 2500.0f, 300.0f, true, 2.5f, 0.1f}}));
         // A value the module reports differently replaces the typed one.
         refreshBounds(3, 0x0C00, 2400);
@@ -384,14 +410,14 @@ private slots:
     void suppliesShowTheLastValueOfEachQuantity()
     {
         DialogSuppliesTempLimits *dialog = nullptr;
-        DialogWiring::showSuppliesTempLimits(m_main, dialog);
-        emit m_main->updateModuleSupplyP5(1, 5.02f);
-        emit m_main->updateModuleSupplyP12(1, 12.1f);
-        emit m_main->updateModuleSupplyN12(1, -11.9f);
-        emit m_main->updateModuleVoltageHardwareLimit(1, 102.0f);
-        emit m_main->updateModuleCurrentHardwareLimit(1, 98.5f);
-        emit m_main->updateModuleTemperature(1, 31.0f);
-        emit m_main->updateModuleTemperature(2, 35.5f); // whichever module reports
+        shown(dialog);
+        dialog->updateModuleSupplyP5(1, 5.02f);
+        dialog->updateModuleSupplyP12(1, 12.1f);
+        dialog->updateModuleSupplyN12(1, -11.9f);
+        dialog->updateModuleVoltageHardwareLimit(1, 102.0f);
+        dialog->updateModuleCurrentHardwareLimit(1, 98.5f);
+        dialog->updateModuleTemperature(1, 31.0f);
+        dialog->updateModuleTemperature(2, 35.5f); // whichever module reports
         const QList<QPair<const char *, double>> shown {
             {"lcdP5", double(5.02f)}, {"lcdP12", double(12.1f)}, {"lcdN12", double(-11.9f)},
             {"lcdVmax", 102.0},       {"lcdImax", 98.5},         {"lcdTemp", 35.5}};
@@ -401,20 +427,20 @@ private slots:
 
     void crateFirstUpdateListsSecondFills()
     {
-        DialogWiring::showCrate(m_main, m_crate);
+        shown(m_crate);
         auto *list = child<QListWidget>(m_crate, "crateList");
-        emit m_main->updateCrateSupply5V(301, 5.1f);
+        m_crate->updateSupply5V(301, 5.1f);
         QCOMPARE(list->count(), 1);
         QCOMPARE(list->item(0)->text(), QStringLiteral("301"));
         QCOMPARE(list->currentRow(), 0);
         QVERIFY(crateField("txtSupply5").isEmpty());
 
-        emit m_main->updateCrateSupply5V(301, 5.123456f);
-        emit m_main->updateCrateSupply24V(301, 24.0f);
-        emit m_main->updateCrateBattery24V(301, 23.5f);
-        emit m_main->updateCrateTemperatureBackPlane(301, 28.25f);
-        emit m_main->updateCrateTemperaturePowerSupply(301, 40.0f);
-        emit m_main->updateCrateStatus(301, 17);
+        m_crate->updateSupply5V(301, 5.123456f);
+        m_crate->updateSupply24V(301, 24.0f);
+        m_crate->updateBattery24V(301, 23.5f);
+        m_crate->updateTemperatureBackPlane(301, 28.25f);
+        m_crate->updateTemperaturePowerSupply(301, 40.0f);
+        m_crate->updateStatus(301, 17);
         QCOMPARE(crateField("txtSupply5"), QStringLiteral("5.12346"));
         QCOMPARE(crateField("txtSupply24"), QStringLiteral("24"));
         QCOMPARE(crateField("txtBattery24"), QStringLiteral("23.5"));
@@ -424,12 +450,12 @@ private slots:
 
         // Another crate is listed; the operator's choice of it survives the
         // updates, which now show that crate only.
-        emit m_main->updateCrateSupply5V(302, 4.0f);
+        m_crate->updateSupply5V(302, 4.0f);
         QCOMPARE(crateField("txtSupply5"), QStringLiteral("5.12346"));
         list->setCurrentRow(1);
         for (int pass = 0; pass < 5; ++pass) {
-            emit m_main->updateCrateSupply5V(302, 4.6f);
-            emit m_main->updateCrateSupply5V(301, 5.2f);
+            m_crate->updateSupply5V(302, 4.6f);
+            m_crate->updateSupply5V(301, 5.2f);
         }
         QCOMPARE(list->currentRow(), 1);
         QCOMPARE(crateField("txtSupply5"), QStringLiteral("4.6"));
@@ -437,75 +463,22 @@ private slots:
 
     void cratePowerButtonOffersTheOppositeState()
     {
-        QVERIFY(QTest::qWaitForWindowExposed(DialogWiring::showCrate(m_main, m_crate)));
+        QVERIFY(QTest::qWaitForWindowExposed(shown(m_crate)));
         auto *power = child<QPushButton>(m_crate, "btnPowerOn");
         QCOMPARE(power->text(), QStringLiteral("On"));
         click(m_crate, "btnPowerOn"); // no crate yet: serial number 0
         QCOMPARE(power->text(), QStringLiteral("Off"));
-        emit m_main->updateCratePowerOn(301, false); // lists the crate only
+        m_crate->updatePowerOn(301, false); // lists the crate only
         QCOMPARE(power->text(), QStringLiteral("Off"));
-        emit m_main->updateCratePowerOn(301, false);
+        m_crate->updatePowerOn(301, false);
         QCOMPARE(power->text(), QStringLiteral("On"));
-        emit m_main->updateCratePowerOn(301, true);
-        emit m_main->updateCratePowerOn(302, false); // not the selected crate
-        emit m_main->updateCratePowerOn(302, false);
+        m_crate->updatePowerOn(301, true);
+        m_crate->updatePowerOn(302, false); // not the selected crate
+        m_crate->updatePowerOn(302, false);
         QCOMPARE(power->text(), QStringLiteral("Off"));
         click(m_crate, "btnPowerOn");
         QCOMPARE(power->text(), QStringLiteral("On"));
-        QCOMPARE(m_main->calls,
-                 (Calls {{"setCratePowerOn", 0, true}, {"setCratePowerOn", 301, false}}));
-    }
-
-    // ---- wiring
-
-    void eachDialogIsMadeOnceAndShownOnEveryUse()
-    {
-        DialogSuppliesTempLimits *supplies = nullptr;
-        const std::function<QDialog *()> uses[] = {
-            [&] { return DialogWiring::showChannelControl(m_main, m_channel); },
-            [&] { return DialogWiring::showModuleControl(m_main, m_module, 12); },
-            [&] { return DialogWiring::showChannelBounds(m_main, m_bounds); },
-            [&] { return DialogWiring::showSuppliesTempLimits(m_main, supplies); },
-            [&] { return DialogWiring::showCrate(m_main, m_crate); },
-        };
-        for (const auto &use : uses) {
-            QDialog *first = use();
-            QVERIFY(first && first->isVisible());
-            QCOMPARE(first->parent(), m_main);
-            first->hide();
-            QCOMPARE(use(), first);
-            QVERIFY(first->isVisible());
-        }
-        // Shown twice, wired once: one click, one request.
-        QVERIFY(QTest::qWaitForWindowExposed(m_channel));
-        emit m_main->updateChannelControl(1, 3, 0);
-        click(m_channel, "btnClearEvents");
-        QCOMPARE(m_main->calls, (Calls {{"clearChannelEvents", 3}}));
-    }
-
-    void connectFindsEverySignalAndSlotByName()
-    {
-        DialogChannelControl channel;
-        DialogModuleControl module;
-        DialogChannelBounds bounds;
-        DialogCrate crate;
-        QVERIFY(DialogWiring::connect(m_main, &channel));
-        QVERIFY(DialogWiring::connect(m_main, &module));
-        QVERIFY(DialogWiring::connect(m_main, &bounds));
-        QVERIFY(DialogWiring::connect(m_main, &crate));
-
-        // A main window that lacks them is reported, one line per missing connection.
-        QWidget incomplete;
-        DialogSuppliesTempLimits supplies;
-        for (int k = 0; k < 6; ++k) {
-            QTest::ignoreMessage(QtWarningMsg,
-                                 QRegularExpression("No such signal QWidget::update"));
-            QTest::ignoreMessage(QtWarningMsg, QRegularExpression("\\(receiver name"));
-            QTest::ignoreMessage(QtWarningMsg,
-                                 QRegularExpression("DialogWiring: DialogSuppliesTempLimits: "
-                                                    "cannot connect updateModule"));
-        }
-        QVERIFY(!DialogWiring::connect(&incomplete, &supplies));
+        QCOMPARE(calls(), (Calls {{"setPowerOn", 0, true}, {"setPowerOn", 301, false}}));
     }
 };
 

@@ -10,17 +10,6 @@
 namespace {
 
 // Stands in for the main window: the four update signals, nothing else.
-class UpdateSource : public QObject
-{
-    Q_OBJECT
-
-signals:
-    void updateChannelVoltageMeasure(int serialNumber, int channel, float vmeas, QString unit);
-    void updateChannelCurrentMeasure(int serialNumber, int channel, float imeas, QString unit);
-    void updateChannelVoltage(int serialNumber, int channel, float voltage, QString unit);
-    void updateChannelStatus(int serialNumber, int channel, quint32 status);
-};
-
 const QString V = QStringLiteral("V");
 const QString MA = QStringLiteral("mA");
 
@@ -184,27 +173,6 @@ private slots:
         m_dialog->updateChannelStatus(815, 5, 0x0008);
         QCOMPARE(tripped->text(), QStringLiteral("OK"));
         QVERIFY(!tripped->data(Qt::BackgroundRole).isValid());
-    }
-
-    void connectToWiresTheFourSignals()
-    {
-        UpdateSource source;
-        QVERIFY(m_dialog->connectTo(&source));
-        emit source.updateChannelVoltage(4711, 1, 200.0f, V);
-        emit source.updateChannelVoltageMeasure(4711, 1, 201.0f, V);
-        emit source.updateChannelCurrentMeasure(4711, 1, 0.25f, MA);
-        emit source.updateChannelStatus(4711, 1, 0x0020);
-        QCOMPARE(text("voltageTable", 1, 0), QStringLiteral("201.0"));
-        QCOMPARE(voltageColour(1, 0), QColor(Qt::magenta));
-        QCOMPARE(text("currentTable", 1, 0), QStringLiteral("250.000"));
-        QCOMPARE(text("statusTable", 0, 0), QStringLiteral("Ch 1 EMCY"));
-
-        QObject nothing; // a main window without the signals: reported
-        for (int k = 0; k < 4; ++k) {
-            QTest::ignoreMessage(QtWarningMsg, QRegularExpression("No such signal"));
-            QTest::ignoreMessage(QtWarningMsg, QRegularExpression("receiver name"));
-        }
-        QVERIFY(!m_dialog->connectTo(&nothing));
     }
 };
 

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <CorePrompt.h>
+
+class QWidget;
+
+/// The crate core's prompt in the window: message boxes over `parent`,
+/// through the operator prompt that tests can replace.
+class WindowPrompt : public CorePrompt
+{
+public:
+    explicit WindowPrompt(QWidget *parent)
+        : m_parent(parent)
+    {
+    }
+
+    int question(const QString &title, const QString &text, int buttons) override;
+    int information(const QString &title, const QString &text, int buttons = Ok) override;
+    int warning(const QString &title, const QString &text, int buttons = Ok) override;
+
+private:
+    QWidget *m_parent;
+};

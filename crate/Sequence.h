@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QPointer>
+
+class BaseModule;
+class CrateCore;
+
+/// A long operation on one module (a profile write, a factory reset, a
+/// firmware transfer, a script). While it lives the refresh is paused, the
+/// module it works on is pinned and the crate core refuses a second sequence
+/// and a change of module. Obtained from `CrateCore::beginSequence()`; the
+/// sequence ends when this object is destroyed.
+class Sequence
+{
+public:
+    ~Sequence();
+    Sequence(const Sequence &) = delete;
+    Sequence &operator=(const Sequence &) = delete;
+
+    /// The pinned module; null once it went away (the module list was
+    /// rebuilt or the program closes), which the operation takes as an abort.
+    BaseModule *module() const { return m_module.data(); }
+    /// True once the module went away.
+    bool aborted() const { return m_module.isNull(); }
+
+private:
+    friend class CrateCore;
+    Sequence(CrateCore *core, BaseModule *module);
+
+    QPointer<CrateCore> m_core;
+    QPointer<BaseModule> m_module;
+};

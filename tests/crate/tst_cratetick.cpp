@@ -1,0 +1,323 @@
+// One refresh tick of the crate core over the simulated crate: what it
+// reports, in which order, with which values, and how the module step, the
+// channel step and the all-modules pass share the ticks. Simulated time is
+// frozen and the refresh timer stopped: the test drives every tick.
+#include "SignalRecorder.h"
+#include "TestCrate.h"
+
+#include <BaseModule.h>
+#include <CrateCore.h>
+#include <CrateView.h>
+#include <norvsim.h>
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+constexpr int Base20 = 0x4000;
+constexpr int Base29 = 0x8000;
+constexpr int Serial20 = 4711;
+constexpr int Serial29 = 4712;
+constexpr int Rows20 = 12;
+constexpr int Rows29 = 24;
+
+QList<QByteArray> names(const char *list) { return QByteArray(list).split(' '); }
+
+bool near(double actual, double expected) { return qAbs(actual - expected) < 1e-4; }
+
+const QList<QByteArray> TickStart = names("ModuleControl ModuleStatus");
+const QList<QByteArray> ModuleStep
+    = names("ModuleSupplyP5 ModuleSupplyP12 ModuleSupplyN12 ModuleTemperature "
+            "ModuleVoltageHardwareLimit ModuleCurrentHardwareLimit ModuleControl ModuleStatus "
+            "ModuleEventStatus ModuleEventMask ModuleRestartTime ModuleEventChannelStatus "
+            "ModuleEventChannelMask ModuleEventGroupStatus ModuleEventGroupMask");
+const QList<QByteArray> Interlock
+    = names("InterlockStatus InterlockControl InterlockCount InterlockLastTrigger "
+            "InterlockChannelActualActive InterlockChannelEverTriggered");
+const QList<QByteArray> EveryRow
+    = names("ChannelVoltage ChannelVoltageMeasure ChannelCurrentMeasure");
+const QList<QByteArray> SelectedRow = names(
+    "ChannelControl ChannelStatus ChannelEventStatus ChannelEventMask ChannelVoltageNominal "
+    "ChannelCurrentNominal ChannelVoltageInterlockMaxSet ChannelVoltageInterlockMinSet "
+    "ChannelCurrentInterlockMaxSet ChannelCurrentInterlockMinSet");
+
+struct FakeView : CrateView
+{
+    int selected = -1;
+    bool overview = false;
+    bool onceRun = false;
+    int selectedChannel() const override { return selected; }
+    bool overviewShown() const override { return overview; }
+    bool onceRunPending() const override { return onceRun; }
+    bool crateDialogShown() const override { return false; }
+};
+
+} // namespace
+
+class TestCrateTick : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+
+    void moduleAndChannelStepsReportInOrder();
+    void stopAndSpecialModeShapeTheModuleStep();
+    void channelRowCarriesTheTableTexts();
+    void rowCursorSurvivesModuleChanges();
+    void allModulesPassWhileOverviewShownOrOnceRunPending();
+
+private:
+    /// Ticks until the next tick refreshes `row` (row 0: the tick with the
+    /// module step), then runs that tick.
+    bool refreshRow(int row);
+    TickReading lastReading() const { return m_readings->last().first().value<TickReading>(); }
+
+    QTemporaryDir m_dir;
+    FakeView m_view;
+    std::unique_ptr<CrateCore> m_core;
+    std::unique_ptr<QSignalSpy> m_readings;
+};
+
+void TestCrateTick::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    TestCrate::useSettingsIn(m_dir.path());
+    qputenv("NORV_SIM_TIMESCALE", "0");
+    QLocale::setDefault(QLocale::c());
+}
+
+void TestCrateTick::init()
+{
+    QVERIFY(TestCrate::resetDefault());
+    m_view = FakeView();
+    m_readings.reset();
+    m_core = std::make_unique<CrateCore>();
+    m_core->setView(&m_view);
+    m_core->initModuleAccess();
+    m_core->stopRefresh();
+    m_readings = std::make_unique<QSignalSpy>(m_core.get(), &CrateCore::tickRead);
+}
+
+bool TestCrateTick::refreshRow(int row)
+{
+    for (int tick = 0; tick < 2 * CrateCore::MaxModules; ++tick) {
+        const int cursor = m_core->rowCursor();
+        m_core->refreshTimerUpdate();
+        if (cursor == row || (row == 0 && cursor >= m_core->rowCount()))
+            return true;
+    }
+    return false;
+}
+
+void TestCrateTick::moduleAndChannelStepsReportInOrder()
+{
+    BaseModule *module = m_core->module(0);
+    module->SetChannelVoltageSet(0, 1500.0f);
+    module->SetChannelVoltageIlkMaxSet(0, 2500.0f);
+    module->SetChannelVoltageIlkMinSet(0, 100.0f);
+    module->SetChannelCurrentIlkMaxSet(0, 2.5f);
+    module->SetChannelCurrentIlkMinSet(0, 0.5f);
+    module->SetChannelEventMask(0, 0x0010);
+    QCOMPARE(norvsim_set_channel_value(Base20, 0, NORVSIM_VOUT, 1499.5), 0);
+
+    m_core->refreshTimerUpdate();
+    m_view.selected = 0;
+    SignalRecorder log(m_core.get(), "update");
+
+    // A row that is not selected: the module words, then the row's values.
+    m_core->refreshTimerUpdate();
+    QCOMPARE(log.names(), TickStart + EveryRow);
+    for (const QVariantList &args : log.args())
+        QCOMPARE(args.at(0).toInt(), Serial20);
+    QCOMPARE(log.args().at(2).at(1).toInt(), 1);
+
+    // Back at row 0: the module step comes first, then the selected row.
+    log.clear();
+    QVERIFY(refreshRow(0));
+    QList<QByteArray> expected;
+    for (int tick = 0; tick < Rows20 - 2; ++tick)
+        expected += TickStart + EveryRow;
+    expected += TickStart + ModuleStep + Interlock + EveryRow + SelectedRow;
+    QCOMPARE(log.names(), expected);
+
+    const QList<QVariantList> step = log.args().mid(expected.size() - 36);
+    QVERIFY(near(step.at(2).at(1).toFloat(), 5.02)); // +5 V supply
+    QVERIFY(near(step.at(4).at(1).toFloat(), -11.9));
+    QVERIFY(near(step.at(5).at(1).toFloat(), 31.5)); // temperature
+    // The control and status read at the start of the tick are reported again.
+    QCOMPARE(step.at(8), step.at(0));
+    QCOMPARE(step.at(9), step.at(1));
+    QCOMPARE(step.at(1).at(1).toUInt(), quint32(norvsim_register(Base20, 0x00)));
+
+    const QList<QVariantList> row = log.args().mid(expected.size() - 13);
+    QCOMPARE(row.at(0), (QVariantList {Serial20, 0, 1500.0f, QStringLiteral("V")}));
+    QCOMPARE(row.at(1), (QVariantList {Serial20, 0, 1499.5f, QStringLiteral("V")}));
+    QCOMPARE(row.at(2).at(3).toString(), QStringLiteral("mA"));
+    QCOMPARE(row.at(4).at(2).toUInt(), quint32(norvsim_register(Base20, 0x60)));
+    QCOMPARE(row.at(6).at(2).toUInt(), 0x0010u); // event mask
+    QCOMPARE(row.at(7), (QVariantList {Serial20, 0, 3000.0f, QStringLiteral("V")}));
+    QVERIFY(near(row.at(8).at(2).toFloat(), 3.0));
+    QCOMPARE(row.at(9).at(2).toFloat(), 2500.0f);
+    QCOMPARE(row.at(10).at(2).toFloat(), 100.0f);
+    QVERIFY(near(row.at(11).at(2).toFloat(), 2.5));
+    QVERIFY(near(row.at(12).at(2).toFloat(), 0.5));
+    QCOMPARE(row.at(12).at(3).toString(), QStringLiteral("mA"));
+    QCOMPARE(m_core->rowCursor(), 1);
+
+    // What the window shows of the module step: units, words, ramp speeds.
+    const std::optional<ModuleStepReading> shown = lastReading().moduleStep;
+    QVERIFY(shown);
+    QCOMPARE(shown->voltageUnit + shown->currentUnit, QStringLiteral("VmA"));
+    QVERIFY(shown->currentRampSpeed); // class 20 has a module-wide current ramp
+    QVERIFY(lastReading().channel->bounds);
+}
+
+void TestCrateTick::stopAndSpecialModeShapeTheModuleStep()
+{
+    m_core->refreshTimerUpdate();
+    m_core->setModuleControl(0x0004);
+    norvsim_advance_ms(1);
+    QVERIFY(norvsim_register(Base20, 0x00) & 0x0004);
+
+    // Stop mode, where nominals may change: after the module words and
+    // before the interlock output, every channel's hardware nominals.
+    SignalRecorder log(m_core.get(), "update");
+    QVERIFY(refreshRow(0));
+    const int first = int(log.names().indexOf("ModuleEventGroupMask")) + 1;
+    for (int ch = 0; ch < Rows20; ++ch) {
+        QCOMPARE(log.names().mid(first + 2 * ch, 2),
+                 names("ChannelVoltageHardwareNominal ChannelCurrentHardwareNominal"));
+        QCOMPARE(log.args().at(first + 2 * ch),
+                 (QVariantList {Serial20, ch, 3000.0f, QStringLiteral("V")}));
+        const QVariantList current = log.args().at(first + 2 * ch + 1);
+        QCOMPARE(current.mid(0, 2), (QVariantList {Serial20, ch}));
+        QVERIFY(near(current.at(2).toFloat(), 3.0));
+        QCOMPARE(current.at(3).toString(), QStringLiteral("mA"));
+    }
+    QCOMPARE(log.names().at(first + 2 * Rows20), QByteArray("InterlockStatus"));
+    m_core->refreshTimerUpdate();
+    QCOMPARE(m_core->rowCursor(), 2);
+
+    // Special mode (special request and stop, channels idle): module steps
+    // only, ending after the special-control readout, the cursor at row 0.
+    m_core->setModuleControl(0x0005);
+    norvsim_advance_ms(1);
+    QVERIFY(norvsim_register(Base20, 0x00) & 0x0040);
+    for (int tick = 0; tick < 2; ++tick) {
+        log.clear();
+        QTest::ignoreMessage(QtDebugMsg,
+                             QRegularExpression(QStringLiteral(
+                                 "^\\d+: SpecialControlCommand = 00000000, SpecialControlStatus "
+                                 "= 00000080$")));
+        m_core->refreshTimerUpdate();
+        QCOMPARE(log.names(), TickStart + ModuleStep + names("ModuleSpecialControlStatus"));
+        QCOMPARE(log.args().last(), (QVariantList {Serial20, 0u, 0x80u}));
+        QCOMPARE(m_core->rowCursor(), 0);
+        QVERIFY(!lastReading().channel);
+    }
+
+    // Normal mode: channel steps resume at row 0; no hardware nominals.
+    m_core->setModuleControl(0x0000);
+    norvsim_advance_ms(1);
+    log.clear();
+    m_core->refreshTimerUpdate();
+    QCOMPARE(log.names(), TickStart + EveryRow);
+    QCOMPARE(log.args().at(2).at(1).toInt(), 0);
+    QVERIFY(refreshRow(0));
+    QCOMPARE(log.count("ChannelVoltageHardwareNominal"), 0);
+}
+
+void TestCrateTick::channelRowCarriesTheTableTexts()
+{
+    BaseModule *module = m_core->module(0);
+    module->SetChannelVoltageSet(4, 1234.5f);
+    module->SetChannelCurrentSet(4, 0.75f);
+    QCOMPARE(norvsim_set_channel_value(Base20, 4, NORVSIM_LOAD, 1e5), 0);
+    QCOMPARE(norvsim_set_channel_value(Base20, 4, NORVSIM_VOUT, 80.0), 0);
+    QVERIFY(refreshRow(4));
+    const ChannelReading row = *lastReading().channel;
+    QCOMPARE(row.channel, 4);
+    QCOMPARE(row.deviceClass, 20);
+    const QStringList texts {row.voltageSetText, row.voltageMeasureText, row.voltageNominalText,
+                             row.currentSetText, row.currentMeasureText, row.currentNominalText};
+    // 80 V over 100 kOhm is 0.8 mA.
+    QCOMPARE(texts, (QStringList {"1234.5", "80.0", "3000.0", "0.750", "0.800", "3.000"}));
+    QVERIFY(row.status & 0x0010); // switched off with voltage left: ramping down
+    QVERIFY(!row.bounds); // not the selected row
+}
+
+void TestCrateTick::rowCursorSurvivesModuleChanges()
+{
+    for (int tick = 0; tick < 8; ++tick)
+        m_core->refreshTimerUpdate();
+
+    // More rows on the next module: it carries on with row 8.
+    SignalRecorder log(m_core.get(), "update");
+    m_core->selectModule(1);
+    m_core->refreshTimerUpdate();
+    QCOMPARE(m_core->rowCount(), Rows29);
+    QCOMPARE(log.names(), TickStart + EveryRow);
+    QCOMPARE(log.args().at(2).mid(0, 2), (QVariantList {Serial29, 8}));
+
+    // Class 29 has no module-wide current ramp speed.
+    QVERIFY(refreshRow(0));
+    QVERIFY(!lastReading().moduleStep->currentRampSpeed);
+    // Fewer rows: the cursor is past the end, so the module step comes first.
+    while (m_core->rowCursor() < 20)
+        m_core->refreshTimerUpdate();
+    m_core->selectModule(0);
+    log.clear();
+    m_core->refreshTimerUpdate();
+    QCOMPARE(m_core->rowCount(), Rows20);
+    QCOMPARE(log.names(), TickStart + ModuleStep + Interlock + EveryRow);
+    QCOMPARE(log.args().last().mid(0, 2), (QVariantList {Serial20, 0}));
+}
+
+void TestCrateTick::allModulesPassWhileOverviewShownOrOnceRunPending()
+{
+    m_core->refreshTimerUpdate();
+    m_core->module(1)->SetChannelVoltageSet(23, 1234.2f);
+    QCOMPARE(norvsim_set_channel_value(Base29, 23, NORVSIM_VOUT, 1234.5), 0);
+
+    m_view.overview = true;
+    SignalRecorder log(m_core.get(), "update");
+    QVERIFY(refreshRow(0));
+    // After the interlock output: each module's temperature and its channels.
+    const QList<QByteArray> logged = log.names();
+    const int first = int(logged.indexOf("InterlockChannelEverTriggered")) + 1;
+    QList<QByteArray> pass;
+    for (int rows : {Rows20, Rows29}) {
+        pass << "ModuleTemperature";
+        for (int ch = 0; ch < rows; ++ch)
+            pass += names(
+                "ChannelVoltageMeasure ChannelCurrentMeasure ChannelVoltage ChannelStatus");
+    }
+    pass << "AllModulesComplete";
+    QCOMPARE(logged.mid(first), pass + EveryRow);
+    const int last = int(logged.lastIndexOf("ChannelStatus"));
+    QCOMPARE(log.args().at(last - 3), (QVariantList {Serial29, 23, 1234.5f, QStringLiteral("V")}));
+    QCOMPARE(log.args().at(last - 1).mid(0, 2), (QVariantList {Serial29, 23}));
+    QVERIFY(near(log.args().at(last - 1).at(2).toFloat(), 1234.2));
+
+    m_view.overview = false;
+    log.clear();
+    QVERIFY(refreshRow(0));
+    QCOMPARE(log.count("AllModulesComplete"), 0);
+
+    // A pending once-run takes the measurements from the pass alone.
+    m_view.onceRun = true;
+    m_core->refreshTimerUpdate();
+    log.clear();
+    m_core->refreshTimerUpdate();
+    QCOMPARE(log.names(), TickStart + names("ChannelVoltage"));
+    QVERIFY(refreshRow(0));
+    QCOMPARE(log.count("AllModulesComplete"), 1);
+    QCOMPARE(log.count("ChannelVoltageMeasure"), Rows20 + Rows29);
+    QCOMPARE(log.count("ChannelCurrentMeasure"), Rows20 + Rows29);
+}
+
+QTEST_GUILESS_MAIN(TestCrateTick)
+#include "tst_cratetick.moc"
