@@ -16,15 +16,17 @@ namespace {
 
 constexpr int CycleDelayUs = 50;
 
-// Runs `a` in another thread while this thread runs `b`, each `rounds` times.
+// Runs `a` in another thread while this thread runs `b`, each `rounds` times. Each
+// round ends with a pause outside any transaction: the bus lock is not fair, and without
+// it one thread could take the lock again at once and keep the other waiting.
 template<typename A, typename B> void hammer(int rounds, A a, B b)
 {
     std::unique_ptr<QThread> other(QThread::create([&] {
-        for (int i = 0; i < rounds; ++i)
+        for (int i = 0; i < rounds; ++i, QThread::usleep(CycleDelayUs))
             a(i);
     }));
     other->start();
-    for (int i = 0; i < rounds; ++i)
+    for (int i = 0; i < rounds; ++i, QThread::usleep(CycleDelayUs))
         b(i);
     QVERIFY(other->wait(60000));
 }
