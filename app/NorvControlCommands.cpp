@@ -4,7 +4,7 @@
 // prompt and writes; nothing is read back, the refresh cycle shows the effect.
 #include "NorvControl.h"
 
-#include "CommandInputs.h"
+#include <CommandInputs.h>
 #include "OperatorPrompt.h"
 #include "ui_norvcontrol.h"
 
