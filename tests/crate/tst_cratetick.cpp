@@ -65,7 +65,6 @@ private slots:
 
     void moduleAndChannelStepsReportInOrder();
     void stopAndSpecialModeShapeTheModuleStep();
-    void channelRowCarriesTheTableTexts();
     void rowCursorSurvivesModuleChanges();
     void allModulesPassWhileOverviewShownOrOnceRunPending();
 
@@ -228,25 +227,6 @@ void TestCrateTick::stopAndSpecialModeShapeTheModuleStep()
     QCOMPARE(log.args().at(2).at(1).toInt(), 0);
     QVERIFY(refreshRow(0));
     QCOMPARE(log.count("ChannelVoltageHardwareNominal"), 0);
-}
-
-void TestCrateTick::channelRowCarriesTheTableTexts()
-{
-    BaseModule *module = m_core->module(0);
-    module->SetChannelVoltageSet(4, 1234.5f);
-    module->SetChannelCurrentSet(4, 0.75f);
-    QCOMPARE(norvsim_set_channel_value(Base20, 4, NORVSIM_LOAD, 1e5), 0);
-    QCOMPARE(norvsim_set_channel_value(Base20, 4, NORVSIM_VOUT, 80.0), 0);
-    QVERIFY(refreshRow(4));
-    const ChannelReading row = *lastReading().channel;
-    QCOMPARE(row.channel, 4);
-    QCOMPARE(row.deviceClass, 20);
-    const QStringList texts {row.voltageSetText, row.voltageMeasureText, row.voltageNominalText,
-                             row.currentSetText, row.currentMeasureText, row.currentNominalText};
-    // 80 V over 100 kOhm is 0.8 mA.
-    QCOMPARE(texts, (QStringList {"1234.5", "80.0", "3000.0", "0.750", "0.800", "3.000"}));
-    QVERIFY(row.status & 0x0010); // switched off with voltage left: ramping down
-    QVERIFY(!row.bounds); // not the selected row
 }
 
 void TestCrateTick::rowCursorSurvivesModuleChanges()
