@@ -41,7 +41,9 @@ int FakeVmeController::cycle(bool write, quint32 address, int modifier, quint16 
     const auto last = m_lastCycleOfThread.constFind(thread);
     if (last != m_lastCycleOfThread.constEnd() && last->index != m_log.size() - 1) {
         const bool secondHalf = last->write == write && address == last->address + 2;
-        const bool modifyWrite = !last->write && write && address == last->address;
+        // After a 32-bit read, the thread's last cycle was at the register's address + 2.
+        const bool modifyWrite
+            = !last->write && write && (address == last->address || address + 2 == last->address);
         if (secondHalf || modifyWrite)
             ++m_splitTransactions;
     }

@@ -46,8 +46,8 @@ public:
     void setCycleDelay(int microseconds) { m_cycleDelayUs = microseconds; }
 
     /// Transactions another thread cut into: a thread's cycle at address + 2 of the same
-    /// kind (second half of a 32-bit access), or its write to the address it just read
-    /// (read-modify-write), with another thread's cycle in between.
+    /// kind (second half of a 32-bit access), or its write to the 16- or 32-bit register
+    /// it just read (read-modify-write), with another thread's cycle in between.
     int splitTransactions() const { return m_splitTransactions; }
     /// How often consecutive cycles came from different threads.
     int threadSwitches() const { return m_threadSwitches; }
