@@ -6,7 +6,6 @@
 #include "SimBus.h"
 
 #include <QFile>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -136,19 +135,18 @@ private slots:
         QCOMPARE(norvsim_trace(nullptr), 0);
         SimBus::read16(m29 + 0x3C); // not traced any more
 
-        const QStringList lines = fileLines(trace);
-        QCOMPARE(lines.size(), 5);
-        static const QRegularExpression format(QStringLiteral(
-            "^(\\d+) ([RW]) ([0-9a-f]{4,}) ([0-9a-f]{2}) ([0-9a-f]{4}|----) (0|-1)$"));
-        for (const QString &line : lines)
-            QVERIFY2(format.match(line).hasMatch(), qPrintable(line));
-        QVERIFY(lines[0].endsWith(" W 8014 29 0001 0"));
-        QVERIFY(lines[1].endsWith(" W 8016 29 beef 0"));
-        QVERIFY(lines[2].endsWith(" R 1000 29 ---- -1"));
-        QVERIFY(lines[3].endsWith(" R 8000 39 ---- -1"));
-        QVERIFY(lines[4].endsWith(" R 803c 29 0002 0"));
-        const qint64 first = lines[0].section(' ', 0, 0).toLongLong();
-        QVERIFY2(lines[1].section(' ', 0, 0).toLongLong() - first >= 2000, qPrintable(lines[1]));
+        // Each line: microseconds, kind, address, modifier, data ("----" when the cycle
+        // failed), status.
+        QStringList lines = fileLines(trace), times;
+        for (QString &line : lines) {
+            times << line.section(' ', 0, 0);
+            line = line.section(' ', 1);
+        }
+        QCOMPARE(lines,
+                 QStringList({"W 8014 29 0001 0", "W 8016 29 beef 0", "R 1000 29 ---- -1",
+                              "R 8000 39 ---- -1", "R 803c 29 0002 0"}));
+        QVERIFY2(times[1].toLongLong() - times[0].toLongLong() >= 2000,
+                 qPrintable(times.join(' ')));
 
         QCOMPARE(norvsim_reset(""), 0); // "" is the default crate, whatever the environment says
         QCOMPARE(norvsim_module_count(), 3);
