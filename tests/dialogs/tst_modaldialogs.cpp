@@ -2,35 +2,82 @@
 // by a scripted runner instead of an operator, and what reaches the module.
 #include "DialogSetCurrent.h"
 #include "DialogSettings.h"
-#include "DialogTestTools.h"
 #include "ModalRuns.h"
-#include "RecordingModule.h"
+#include "VmeModule.h"
 
-#include <QDoubleSpinBox>
-#include <QLabel>
-#include <QLocale>
-#include <QSpinBox>
 #include <QtTest>
-
-using namespace DialogTestTools;
+#include <QtWidgets>
 
 namespace {
+
+using Calls = QList<QVariantList>;
+const QString Micro = QString(QChar(0x00B5)) + "A";
+
+// The getters the modal runs use answer from public fields; every setter call
+// is recorded in order as {name, arguments...}. Everything else is a module
+// without a controller (reads 0, writes nothing).
+class RecordingModule : public VmeModule
+{
+public:
+    RecordingModule()
+        : VmeModule(nullptr, 0x4000)
+    {
+    }
+
+    QList<float> currentNominals {3.0f, 1.0f, 3.0f};
+    QList<float> currentSets {0.5f, 0.25f, 1.0f};
+    QString unitOfCurrent = QStringLiteral("mA");
+    QString unitOfVoltage = QStringLiteral("V");
+    bool delayedTripEnabled = false;
+    int delayedTripTime = 0;
+    Calls calls;
+
+    int GetModuleChannelNumber() override { return int(currentNominals.size()); }
+    float GetChannelCurrentNominal(int ch) override { return currentNominals.value(ch); }
+    float GetChannelCurrentSet(int ch) override { return currentSets.value(ch); }
+    bool GetChannelDelayedTripEnabled(int) override { return delayedTripEnabled; }
+    bool GetChannelDelayedTripRampDown(int) override { return false; }
+    int GetChannelDelayedTripTime(int) override { return delayedTripTime; }
+    QString currentUnit(int) override { return unitOfCurrent; }
+    QString voltageUnit(int) override { return unitOfVoltage; }
+    bool useControllerUnits() override { return false; }
+    int voltagePrecision() override { return 2; }
+    int currentPrecision() override { return 4; }
+
+    void SetChannelCurrentSet(int ch, float iset) override { note(__func__, ch, iset); }
+    void SetAllChannelsCurrentSet(float iset) override { note(__func__, iset); }
+    void SetChannelDelayedTrip(int ch, bool on, bool ramp, int ms) override
+    {
+        note(__func__, ch, on, ramp, ms);
+    }
+    void setUseControllerUnits(bool use) override { note(__func__, use); }
+    void setVoltageUnit(const QString &unit) override { note(__func__, unit); }
+    void setVoltagePrecision(int digits) override { note(__func__, digits); }
+    void setCurrentUnit(const QString &unit) override { note(__func__, unit); }
+    void setCurrentPrecision(int digits) override { note(__func__, digits); }
+
+private:
+    template<class... Args> void note(const char *name, const Args &...args)
+    {
+        calls << QVariantList {QString::fromLatin1(name), QVariant::fromValue(args)...};
+    }
+};
 
 /// A runner that lets `answer` look at and edit the dialog, then returns `result`.
 template<class Dialog>
 ModalRuns::ModalRunner answering(int result, std::function<void(Dialog *)> answer = {})
 {
     return [=](QDialog *dialog) {
-        auto *asked = qobject_cast<Dialog *>(dialog);
-        if (!asked)
-            return int(QDialog::Rejected);
         if (answer)
-            answer(asked);
+            answer(qobject_cast<Dialog *>(dialog));
         return result;
     };
 }
 
-QString text(QWidget *dialog, const char *label) { return child<QLabel>(dialog, label)->text(); }
+QString text(QWidget *dialog, const char *label)
+{
+    return dialog->findChild<QLabel *>(label)->text();
+}
 
 } // namespace
 
@@ -93,48 +140,45 @@ private slots:
         QVERIFY(module.calls.isEmpty()); // rejected: nothing written
     }
 
+    void oneChannelIsPrefilledAndWritten_data()
+    {
+        QTest::addColumn<bool>("delayedTrip");
+        QTest::addColumn<QString>("shown"); // unit, maximum, value, trip, ramp, delay, enabled
+        QTest::newRow("delayed trip") << true << "mA 3 1 1 0 300 1";
+        // Without one its settings are disabled and the gentle choice is offered.
+        QTest::newRow("none") << false << "mA 3 1 0 1 300 0";
+    }
     void oneChannelIsPrefilledAndWritten()
     {
+        QFETCH(bool, delayedTrip);
+        QFETCH(QString, shown);
         RecordingModule module;
-        module.currentNominals = {3, 1, 3};
-        module.currentSets = {0.5f, 0.25f, 1.0f};
-        module.delayedTripEnabled = true;
+        module.delayedTripEnabled = delayedTrip;
         module.delayedTripTime = 300;
-        QStringList shown;
+        QStringList seen;
         ModalRuns::setModalRunner(
             answering<DialogSetCurrent>(QDialog::Accepted, [&](DialogSetCurrent *d) {
-                shown << text(d, "lblUnit")
-                      << QString::number(child<QDoubleSpinBox>(d, "sbValue")->maximum())
-                      << QString::number(d->value()) << QString::number(d->delayedTrip())
-                      << QString::number(d->rampDown()) << QString::number(d->tripDelay())
-                      << QString::number(child(d, "sbDelay")->isEnabled());
+                const bool enabled = d->findChild<QWidget *>("sbDelay")->isEnabled();
+                QCOMPARE(d->findChild<QWidget *>("grpDelayedTrip")->isEnabled(), enabled);
+                seen << text(d, "lblUnit");
+                for (double value : {d->findChild<QDoubleSpinBox *>("sbValue")->maximum(),
+                                     d->value(), double(d->delayedTrip()), double(d->rampDown()),
+                                     double(d->tripDelay()), double(enabled)})
+                    seen << QString::number(value);
                 d->setValue(1.5);
                 d->setRampDown(true);
                 d->setTripDelay(800);
             }));
         QVERIFY(ModalRuns::runSetCurrentTrip(nullptr, &module, 2));
-        QCOMPARE(shown, (QStringList {"mA", "3", "1", "1", "0", "300", "1"}));
+        QCOMPARE(seen.join(' '), shown);
         QCOMPARE(module.calls,
-                 (QStringList {"SetChannelCurrentSet(2,1.5)",
-                               "SetChannelDelayedTrip(2,true,true,800)"}));
-
-        // Without a delayed trip its settings are disabled and the gentle choice is offered.
-        module.delayedTripEnabled = false;
-        shown.clear();
-        ModalRuns::setModalRunner(
-            answering<DialogSetCurrent>(QDialog::Rejected, [&](DialogSetCurrent *d) {
-                shown << QString::number(d->rampDown())
-                      << QString::number(child(d, "sbDelay")->isEnabled())
-                      << QString::number(child(d, "grpDelayedTrip")->isEnabled());
-            }));
-        QVERIFY(!ModalRuns::runSetCurrentTrip(nullptr, &module, 0));
-        QCOMPARE(shown, (QStringList {"1", "0", "0"}));
+                 (Calls {{"SetChannelCurrentSet", 2, 1.5f},
+                         {"SetChannelDelayedTrip", 2, delayedTrip, true, 800}}));
     }
 
     void allChannelsWriteOnceThenEachChannel()
     {
         RecordingModule module;
-        module.currentNominals = {3, 1, 3};
         ModalRuns::setModalRunner(
             answering<DialogSetCurrent>(QDialog::Accepted, [](DialogSetCurrent *d) {
                 d->setValue(0.5);
@@ -144,10 +188,10 @@ private slots:
             }));
         QVERIFY(ModalRuns::runSetAllChannelsCurrentTrip(nullptr, &module, 1));
         QCOMPARE(module.calls,
-                 (QStringList {"SetAllChannelsCurrentSet(0.5)",
-                               "SetChannelDelayedTrip(0,true,false,1200)",
-                               "SetChannelDelayedTrip(1,true,false,1200)",
-                               "SetChannelDelayedTrip(2,true,false,1200)"}));
+                 (Calls {{"SetAllChannelsCurrentSet", 0.5f},
+                         {"SetChannelDelayedTrip", 0, true, false, 1200},
+                         {"SetChannelDelayedTrip", 1, true, false, 1200},
+                         {"SetChannelDelayedTrip", 2, true, false, 1200}}));
     }
 
     void setCurrentWithNothingToActOn()
@@ -165,7 +209,7 @@ private slots:
         // A module without channels writes only the common value.
         module.currentNominals.clear();
         QVERIFY(ModalRuns::runSetAllChannelsCurrentTrip(nullptr, &module, -1));
-        QCOMPARE(module.calls, QStringList {"SetAllChannelsCurrentSet(0)"});
+        QCOMPARE(module.calls, (Calls {{"SetAllChannelsCurrentSet", 0.0f}}));
     }
 
     // ---- display settings
@@ -174,8 +218,6 @@ private slots:
     {
         RecordingModule module;
         module.unitOfCurrent = "nA";
-        module.precisionOfVoltage = 2;
-        module.precisionOfCurrent = 4;
         QStringList shown;
         ModalRuns::setModalRunner(
             answering<DialogSettings>(QDialog::Accepted, [&](DialogSettings *d) {
@@ -184,39 +226,33 @@ private slots:
                       << QString::number(d->currentPrecision());
                 d->setVoltageUnit("kV");
                 d->setVoltagePrecision(0);
-                d->setCurrentUnit(QString(QChar(0x00B5)) + "A"); // the micro sign
+                d->setCurrentUnit(Micro);
                 d->setCurrentPrecision(6);
             }));
         QVERIFY(ModalRuns::runSettings(&module));
         QCOMPARE(shown, (QStringList {"0", "V", "2", "nA", "4"}));
         QCOMPARE(module.calls,
-                 (QStringList {
-                     "setUseControllerUnits(false)", "setVoltageUnit(kV)", "setVoltagePrecision(0)",
-                     "setCurrentUnit(" + QString(QChar(0x00B5)) + "A)", "setCurrentPrecision(6)"}));
+                 (Calls {{"setUseControllerUnits", false},
+                         {"setVoltageUnit", "kV"},
+                         {"setVoltagePrecision", 0},
+                         {"setCurrentUnit", Micro},
+                         {"setCurrentPrecision", 6}}));
     }
 
-    void unknownUnitLeavesTheFirstItem()
+    void settingsCancelledOrWithUnknownUnits()
     {
         RecordingModule module;
         module.unitOfVoltage = "MV";
         module.unitOfCurrent = "MA"; // not "mA": units match exactly
+        ModalRuns::setModalRunner(answering<DialogSettings>(QDialog::Rejected));
+        QVERIFY(!ModalRuns::runSettings(&module));
+        QVERIFY(!ModalRuns::runSettings(nullptr));
+        QVERIFY(module.calls.isEmpty());
+        // An unknown unit leaves the first item.
         ModalRuns::setModalRunner(answering<DialogSettings>(QDialog::Accepted));
         QVERIFY(ModalRuns::runSettings(&module));
-        QVERIFY(module.calls.contains("setVoltageUnit(kV)"));
-        QVERIFY(module.calls.contains("setCurrentUnit(A)"));
-    }
-
-    void cancelChangesNothing()
-    {
-        RecordingModule module;
-        ModalRuns::setModalRunner(
-            answering<DialogSettings>(QDialog::Rejected, [](DialogSettings *d) {
-                d->setVoltageUnit("kV");
-                d->setCurrentPrecision(1);
-            }));
-        QVERIFY(!ModalRuns::runSettings(&module));
-        QVERIFY(module.calls.isEmpty());
-        QVERIFY(!ModalRuns::runSettings(nullptr));
+        QVERIFY(module.calls.contains(QVariantList {"setVoltageUnit", "kV"}));
+        QVERIFY(module.calls.contains(QVariantList {"setCurrentUnit", "A"}));
     }
 };
 
