@@ -2,10 +2,7 @@
 
 BaseController::~BaseController() = default;
 
-void BaseController::setOption(const QString &option)
-{
-    Q_UNUSED(option)
-}
+void BaseController::setOption(const QString &option) { Q_UNUSED(option) }
 
 bool BaseController::setIpAddress(const QString &address)
 {
@@ -13,27 +10,12 @@ bool BaseController::setIpAddress(const QString &address)
     return false;
 }
 
-void BaseController::setLiveInsertion(bool enable)
-{
-    Q_UNUSED(enable)
-}
+void BaseController::setLiveInsertion(bool enable) { Q_UNUSED(enable) }
 
-bool BaseController::liveInsertion()
-{
-    return false;
-}
+bool BaseController::liveInsertion() { return false; }
 
-QString BaseController::extraInfo()
-{
-    return QString();
-}
+QString BaseController::extraInfo() { return QString(); }
 
-QString BaseController::name()
-{
-    return QStringLiteral("BaseController");
-}
+QString BaseController::name() { return QStringLiteral("BaseController"); }
 
-bool BaseController::isConnected()
-{
-    return false;
-}
+bool BaseController::isConnected() { return false; }

@@ -18,10 +18,7 @@ QAtomicPointer<void> s_handler;
 
 namespace FatalError {
 
-void setHandler(Handler handler)
-{
-    s_handler.storeRelease(reinterpret_cast<void *>(handler));
-}
+void setHandler(Handler handler) { s_handler.storeRelease(reinterpret_cast<void *>(handler)); }
 
 Handler handler()
 {

@@ -15,7 +15,8 @@ V1718::V1718()
 {
     // On Linux CAEN ships the library as libCAENVME.so; accept that name too.
     QString loaderError;
-    if (!BridgeLibrary::load(m_library, {QString::fromLatin1(LibraryName), QStringLiteral("CAENVME")},
+    if (!BridgeLibrary::load(m_library,
+                             {QString::fromLatin1(LibraryName), QStringLiteral("CAENVME")},
                              &loaderError)) {
         m_errorString = loaderError;
         qDebug() << m_errorString;
@@ -24,23 +25,24 @@ V1718::V1718()
     qDebug() << m_library.fileName() << "loaded";
 
     using BridgeLibrary::resolve;
-    m_swRelease = reinterpret_cast<SWReleaseFn>(
-            resolve(m_library, "CAENVME_SWRelease", "softwareRelease"));
+    m_swRelease
+        = reinterpret_cast<SWReleaseFn>(resolve(m_library, "CAENVME_SWRelease", "softwareRelease"));
     m_init = reinterpret_cast<InitFn>(resolve(m_library, "CAENVME_Init", "init"));
     m_end = reinterpret_cast<EndFn>(resolve(m_library, "CAENVME_End", "end"));
     m_boardFirmwareRelease = reinterpret_cast<BoardFWReleaseFn>(
-            resolve(m_library, "CAENVME_BoardFWRelease", "boardFirmwareRelease"));
+        resolve(m_library, "CAENVME_BoardFWRelease", "boardFirmwareRelease"));
     m_readCycle = reinterpret_cast<CycleFn>(resolve(m_library, "CAENVME_ReadCycle", "readCycle"));
-    m_writeCycle = reinterpret_cast<CycleFn>(resolve(m_library, "CAENVME_WriteCycle", "writeCycle"));
-    m_setTimeout = reinterpret_cast<SetTimeoutFn>(
-            resolve(m_library, "CAENVME_SetTimeout", "setTimeout"));
-    m_systemReset = reinterpret_cast<SystemResetFn>(
-            resolve(m_library, "CAENVME_SystemReset", "systemReset"));
+    m_writeCycle
+        = reinterpret_cast<CycleFn>(resolve(m_library, "CAENVME_WriteCycle", "writeCycle"));
+    m_setTimeout
+        = reinterpret_cast<SetTimeoutFn>(resolve(m_library, "CAENVME_SetTimeout", "setTimeout"));
+    m_systemReset
+        = reinterpret_cast<SystemResetFn>(resolve(m_library, "CAENVME_SystemReset", "systemReset"));
 
     if (!m_swRelease || !m_init || !m_end || !m_boardFirmwareRelease || !m_readCycle
         || !m_writeCycle || !m_setTimeout || !m_systemReset) {
         m_errorString = QStringLiteral("Error while loading shared library '%1'")
-                                .arg(QString::fromLatin1(LibraryName));
+                            .arg(QString::fromLatin1(LibraryName));
         qDebug() << m_errorString;
         forgetEntryPoints();
         m_library.unload();
@@ -81,15 +83,9 @@ QString V1718::softwareRelease()
     return QString::fromLatin1(text);
 }
 
-QString V1718::errorString()
-{
-    return m_errorString;
-}
+QString V1718::errorString() { return m_errorString; }
 
-QString V1718::name()
-{
-    return QStringLiteral("CAEN V1718");
-}
+QString V1718::name() { return QStringLiteral("CAEN V1718"); }
 
 QString V1718::statusText()
 {
@@ -98,15 +94,9 @@ QString V1718::statusText()
     return QStringLiteral("CAEN VME library version %1").arg(softwareRelease());
 }
 
-QStringList V1718::deviceList()
-{
-    return {};
-}
+QStringList V1718::deviceList() { return {}; }
 
-bool V1718::isConnected()
-{
-    return m_handle != 0;
-}
+bool V1718::isConnected() { return m_handle != 0; }
 
 int V1718::systemReset(int *error)
 {

@@ -23,32 +23,32 @@ VmUsb::VmUsb()
         qDebug() << m_library.fileName() << "loaded";
         using BridgeLibrary::resolve;
         m_devicesFind = reinterpret_cast<DevicesFindFn>(
-                resolve(m_library, "xxusb_devices_find", "xxusbDevicesFind"));
+            resolve(m_library, "xxusb_devices_find", "xxusbDevicesFind"));
         m_deviceOpen = reinterpret_cast<DeviceOpenFn>(
-                resolve(m_library, "xxusb_device_open", "xxusbDeviceOpen"));
+            resolve(m_library, "xxusb_device_open", "xxusbDeviceOpen"));
         m_deviceClose = reinterpret_cast<DeviceCloseFn>(
-                resolve(m_library, "xxusb_device_close", "xxusbDeviceClose"));
+            resolve(m_library, "xxusb_device_close", "xxusbDeviceClose"));
         m_registerRead = reinterpret_cast<RegisterReadFn>(
-                resolve(m_library, "xxusb_register_read", "xxusbRegisterRead"));
+            resolve(m_library, "xxusb_register_read", "xxusbRegisterRead"));
         m_vmeRead16 = reinterpret_cast<VmeRead16Fn>(resolve(m_library, "VME_read_16", "vmeRead16"));
-        m_vmeWrite16 = reinterpret_cast<VmeWrite16Fn>(
-                resolve(m_library, "VME_write_16", "vmeWrite16"));
+        m_vmeWrite16
+            = reinterpret_cast<VmeWrite16Fn>(resolve(m_library, "VME_write_16", "vmeWrite16"));
         if (m_devicesFind && m_deviceOpen && m_deviceClose && m_registerRead && m_vmeRead16
             && m_vmeWrite16) {
             open();
             return;
         }
         m_errorString = QStringLiteral("Error while loading shared library '%1'")
-                                .arg(QString::fromLatin1(LibraryName));
+                            .arg(QString::fromLatin1(LibraryName));
         m_library.unload();
     }
 
     FatalError::report(
-            QCoreApplication::translate("VmUsb", "norv VME Control"),
-            QCoreApplication::translate("VmUsb",
-                                        "Error while loading shared library '%1' or one of it's "
-                                        "dependencies!\n\nProgram will be terminated.")
-                    .arg(m_library.fileName()));
+        QCoreApplication::translate("VmUsb", "norv VME Control"),
+        QCoreApplication::translate("VmUsb",
+                                    "Error while loading shared library '%1' or one of it's "
+                                    "dependencies!\n\nProgram will be terminated.")
+            .arg(m_library.fileName()));
 }
 
 void VmUsb::open()
@@ -61,8 +61,9 @@ void VmUsb::open()
     }
     m_handle = m_deviceOpen(records[0].usbdev);
     // The vendor's record holds at most six characters and a NUL.
-    m_serial = QString::fromLatin1(records[0].SerialString,
-                                   qstrnlen(records[0].SerialString, sizeof(records[0].SerialString)));
+    m_serial
+        = QString::fromLatin1(records[0].SerialString,
+                              qstrnlen(records[0].SerialString, sizeof(records[0].SerialString)));
     long firmware = 0;
     if (m_handle)
         m_registerRead(m_handle, 0, &firmware);
@@ -77,15 +78,9 @@ VmUsb::~VmUsb()
     }
 }
 
-QString VmUsb::errorString()
-{
-    return m_errorString;
-}
+QString VmUsb::errorString() { return m_errorString; }
 
-QString VmUsb::name()
-{
-    return QStringLiteral("Wiener VM-USB");
-}
+QString VmUsb::name() { return QStringLiteral("Wiener VM-USB"); }
 
 QString VmUsb::statusText()
 {
@@ -94,15 +89,9 @@ QString VmUsb::statusText()
     return QStringLiteral("Not connected to Wiener XXUSB library!");
 }
 
-QStringList VmUsb::deviceList()
-{
-    return {};
-}
+QStringList VmUsb::deviceList() { return {}; }
 
-bool VmUsb::isConnected()
-{
-    return m_handle != nullptr;
-}
+bool VmUsb::isConnected() { return m_handle != nullptr; }
 
 int VmUsb::systemReset(int *error)
 {

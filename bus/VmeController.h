@@ -18,8 +18,8 @@ public:
     /// VME system reset through the bridge; returns (and stores) the status.
     virtual int systemReset(int *error = nullptr) = 0;
     /// Exactly one D16 write cycle; returns (and stores) the status, 0 = success.
-    virtual int write16(quint32 address, int addressModifier, quint16 data,
-                        int *error = nullptr) = 0;
+    virtual int write16(quint32 address, int addressModifier, quint16 data, int *error = nullptr)
+        = 0;
     /// Exactly one D16 read cycle; 0 when the cycle fails or no device is open.
     virtual quint16 read16(quint32 address, int addressModifier, int *error = nullptr) = 0;
 
