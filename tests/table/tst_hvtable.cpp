@@ -27,22 +27,22 @@ class TestHvTable : public QObject
 
     ProbeTable *m_table = nullptr;
 
-    QPoint centreOf(int row, int column) const
-    {
-        return m_table->visualRect(m_table->model()->index(row, column)).center();
-    }
-    void doubleClickAt(const QPoint &viewportPosition)
+    void doubleClick(int row, int column)
     {
         // Through the window, as the platform delivers it: press, release and
         // a second press that the application turns into the double click.
+        const QRect cell = m_table->visualRect(m_table->model()->index(row, column));
         QTest::mouseDClick(m_table->windowHandle(), Qt::LeftButton, {},
-                           m_table->viewport()->mapTo(m_table, viewportPosition));
+                           m_table->viewport()->mapTo(m_table, cell.center()));
+    }
+    void pressF2(int row, int column)
+    {
+        m_table->setCurrentCell(row, column);
+        QTest::keyClick(m_table, Qt::Key_F2);
     }
     void typeAndPress(const QString &text, Qt::Key key)
     {
-        QLineEdit *editor = nullptr;
-        for (QLineEdit *edit : m_table->viewport()->findChildren<QLineEdit *>())
-            editor = edit->isVisible() ? edit : editor;
+        auto *editor = qobject_cast<QLineEdit *>(QApplication::focusWidget());
         QVERIFY(editor);
         editor->selectAll();
         QTest::keyClicks(editor, text);
@@ -72,10 +72,9 @@ private slots:
     {
         QTest::addColumn<bool>("doubleClick");
         QTest::addColumn<int>("column");
-        const char *names[] = {"Vset", "Vmeas", "Vnom", "Iset", "Imeas", "Inom", "Status"};
         for (int column = 0; column < Columns; ++column) {
-            QTest::addRow("double click %s", names[column]) << true << column;
-            QTest::addRow("F2 %s", names[column]) << false << column;
+            QTest::addRow("double click, column %d", column) << true << column;
+            QTest::addRow("F2, column %d", column) << false << column;
         }
     }
     void onlySetColumnsOpenAnEditor()
@@ -83,12 +82,10 @@ private slots:
         QFETCH(bool, doubleClick);
         QFETCH(int, column);
         const bool editable = column == 0 || column == 3;
-        if (doubleClick) {
-            doubleClickAt(centreOf(7, column));
-        } else {
-            m_table->setCurrentCell(7, column);
-            QTest::keyClick(m_table, Qt::Key_F2);
-        }
+        if (doubleClick)
+            this->doubleClick(7, column);
+        else
+            pressF2(7, column);
         QCOMPARE(m_table->isEditing(), editable);
         QCOMPARE(m_table->editRow(), editable ? 7 : -1);
         QCOMPARE(m_table->editColumn(), editable ? column : -1);
@@ -97,63 +94,47 @@ private slots:
         QCOMPARE(text(7, column), editable ? QStringLiteral("7.%1").arg(column) : "42.0");
     }
 
-    void editsEndCommittedOrDiscarded()
+    void editedCellIsLeftAloneUntilCommittedOrDiscarded()
     {
-        QSignalSpy voltages(m_table, &HvTable::voltageSetEntered);
+        // Committing with Return, text that is no number and the voltage column
+        // are the window tests' part.
         QSignalSpy currents(m_table, &HvTable::currentSetEntered);
         auto *delegate = qobject_cast<HvTableItemDelegate *>(m_table->itemDelegate());
         QSignalSpy discarded(delegate, &HvTableItemDelegate::dataDiscarded);
-        doubleClickAt(centreOf(4, 3));
-        typeAndPress(QStringLiteral("1.25"), Qt::Key_Return);
-        // Enter on the keypad commits as well; text that is no number is dropped.
-        m_table->setCurrentCell(9, 0);
-        QTest::keyClick(m_table, Qt::Key_F2);
-        typeAndPress(QStringLiteral("abc"), Qt::Key_Enter);
-        // Escape abandons the edit.
-        doubleClickAt(centreOf(2, 0));
+        doubleClick(4, 3);
+        QVERIFY(m_table->isEditing());
+        // A refresh tick writes the whole row while the operator types.
+        for (int column = 0; column < Columns; ++column)
+            m_table->setCell(4, column, QStringLiteral("999.0"),
+                             column == 6 ? Qt::green : Qt::white);
+        m_table->setCell(5, 3, QStringLiteral("60.0")); // the same column, another row
+        QCOMPARE(text(4, 3), QStringLiteral("4.3"));
+        QCOMPARE(text(4, 0), QStringLiteral("999.0"));
+        QCOMPARE(m_table->item(4, 6)->background().color(), QColor(Qt::green));
+        QCOMPARE(text(5, 3), QStringLiteral("60.0"));
+        typeAndPress(QStringLiteral("1.25"), Qt::Key_Enter); // on the keypad
+        doubleClick(2, 0);
         typeAndPress(QStringLiteral("55"), Qt::Key_Escape);
         // The delegate commits from the event loop, after the key press.
         QTRY_COMPARE(discarded.count(), 1);
         QCOMPARE(currents.count(), 1);
         QCOMPARE(currents.at(0), (QVariantList {4, 1.25f}));
-        QCOMPARE(voltages.count(), 0);
         QCOMPARE(text(2, 0), QStringLiteral("2.0"));
         QVERIFY(!m_table->isEditing());
         QCOMPARE(m_table->editRow(), -1);
         QCOMPARE(m_table->editColumn(), -1);
-    }
-
-    void editedCellIsLeftAloneByRefresh()
-    {
-        QSignalSpy changed(m_table, &HvTable::voltageSetEntered);
-        doubleClickAt(centreOf(5, 0));
-        QVERIFY(m_table->isEditing());
-        // A refresh tick writes the whole row while the operator types.
-        const QStringList row {"999.0", "998.0", "1000.0", "1.0", "0.5", "2.0", "On"};
-        for (int column = 0; column < Columns; ++column)
-            m_table->setCell(5, column, row.at(column), column == 6 ? Qt::green : Qt::white);
-        m_table->setCell(6, 0, QStringLiteral("60.0")); // the same column, another row
-        QCOMPARE(text(5, 0), QStringLiteral("5.0"));
-        for (int column = 1; column < Columns; ++column)
-            QCOMPARE(text(5, column), row.at(column));
-        QCOMPARE(m_table->item(5, 6)->background().color(), QColor(Qt::green));
-        QCOMPARE(text(6, 0), QStringLiteral("60.0"));
-
-        typeAndPress(QStringLiteral("250"), Qt::Key_Return);
-        QTRY_COMPARE(changed.count(), 1);
-        QCOMPARE(changed.at(0), (QVariantList {5, 250.0f}));
         // After the edit the refresh owns the cell again; white clears the colour.
-        m_table->setCell(5, 0, QStringLiteral("249.9"));
-        m_table->setCell(5, 6, QStringLiteral("Off"), Qt::white);
-        QCOMPARE(text(5, 0), QStringLiteral("249.9"));
-        QVERIFY(!m_table->item(5, 6)->data(Qt::BackgroundRole).isValid());
+        m_table->setCell(4, 3, QStringLiteral("1.2"));
+        m_table->setCell(4, 6, QStringLiteral("Off"), Qt::white);
+        QCOMPARE(text(4, 3), QStringLiteral("1.2"));
+        QVERIFY(!m_table->item(4, 6)->data(Qt::BackgroundRole).isValid());
     }
 
     void editorThatVanishesNoLongerBlocksItsCell()
     {
         // The next module has fewer channels: the edited row goes away with its
         // editor, and nothing may stay frozen when the rows come back.
-        doubleClickAt(centreOf(10, 3));
+        doubleClick(10, 3);
         QCOMPARE(m_table->editRow(), 10);
         m_table->setChannelCount(8);
         QCOMPARE(m_table->editRow(), -1);
@@ -161,7 +142,7 @@ private slots:
         m_table->setCell(10, 3, QStringLiteral("3.0"));
         QCOMPARE(text(10, 3), QStringLiteral("3.0"));
         // Clearing the table drops the editor without a closeEditor either.
-        doubleClickAt(centreOf(1, 0));
+        doubleClick(1, 0);
         QVERIFY(m_table->isEditing());
         m_table->clear();
         m_table->setCell(1, 0, QStringLiteral("7.0"));
