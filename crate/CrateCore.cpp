@@ -32,17 +32,35 @@ CrateCore::CrateCore(QObject *parent)
     , m_refreshTimer(new QTimer(this))
 {
     qRegisterMetaType<TickReading>();
+    // Single shot: the next tick is timed from the end of the last one.
+    m_refreshTimer->setSingleShot(true);
     m_refreshTimer->setInterval(RefreshIntervalMs);
-    connect(m_refreshTimer, &QTimer::timeout, this, &CrateCore::refreshTimerUpdate);
+    connect(m_refreshTimer, &QTimer::timeout, this, &CrateCore::refreshTimerElapsed);
+    m_readerThread.setObjectName(QStringLiteral("refresh reader"));
+    m_reader = new QObject;
+    m_reader->moveToThread(&m_readerThread);
+    connect(&m_readerThread, &QThread::finished, m_reader, &QObject::deleteLater);
+    m_readerThread.start();
     m_elapsed.start();
 }
 
 CrateCore::~CrateCore()
 {
+    m_connected = false;
     m_refreshTimer->stop();
+    settleReads();
+    m_readerThread.quit();
+    m_readerThread.wait();
     // Modules hold a plain pointer to the controller: they go first.
     deleteModules();
     m_controller.reset();
+}
+
+void CrateCore::setThreadedReads(bool on)
+{
+    settleReads();
+    m_threadedReads = on;
+    applyRefreshState();
 }
 
 void CrateCore::setServiceMode(bool on)
@@ -84,6 +102,7 @@ void CrateCore::initModuleAccess()
     m_connected = false;
     m_refreshWanted = false;
     applyRefreshState();
+    settleReads();
 
     deleteModules();
     m_controller.reset();
@@ -176,7 +195,7 @@ void CrateCore::channelSelected(int row)
         emit currentChannelChanged(module->GetModuleSerialNumber(), row);
 }
 
-bool CrateCore::isRefreshRunning() const { return m_refreshTimer->isActive(); }
+bool CrateCore::isRefreshRunning() const { return m_connected && m_refreshWanted && m_pauses == 0; }
 
 void CrateCore::startRefresh()
 {
@@ -205,11 +224,12 @@ void CrateCore::resumeRefresh()
 
 void CrateCore::applyRefreshState()
 {
-    // The refresh runs only over a connected controller with a finished scan.
-    if (m_connected && m_refreshWanted && m_pauses == 0)
-        m_refreshTimer->start();
-    else
+    // The refresh runs only over a connected controller with a finished scan;
+    // while a reading is on its way, its arrival times the next tick.
+    if (!isRefreshRunning())
         m_refreshTimer->stop();
+    else if (!m_refreshTimer->isActive() && m_readingTicket == 0)
+        m_refreshTimer->start();
 }
 
 std::unique_ptr<Sequence> CrateCore::beginSequence()
@@ -255,8 +275,65 @@ void CrateCore::switchAllModulesOff()
 
 void CrateCore::refreshTimerUpdate()
 {
+    settleReads();
     crateStep();
-    showTick(TickReader::read(tickInput(), m_controller.get()));
+    const TickInput input = tickInput();
+    BaseController *controller = m_controller.get();
+    TickReading tick;
+    if (m_threadedReads) {
+        QMetaObject::invokeMethod(
+            m_reader, [&] { tick = TickReader::read(input, controller); },
+            Qt::BlockingQueuedConnection);
+    } else {
+        tick = TickReader::read(input, controller);
+    }
+    showTick(tick);
+    applyRefreshState();
+}
+
+void CrateCore::refreshTimerElapsed()
+{
+    if (!m_threadedReads) {
+        refreshTimerUpdate();
+        applyRefreshState();
+        return;
+    }
+    crateStep();
+    const quint64 ticket = ++m_lastTicket;
+    m_readingTicket = ticket;
+    const TickInput input = tickInput();
+    BaseController *controller = m_controller.get();
+    QMetaObject::invokeMethod(
+        m_reader,
+        [this, ticket, input, controller] {
+            const TickReading tick = TickReader::read(input, controller, &m_cancelReading);
+            QMetaObject::invokeMethod(
+                this, [this, ticket, tick] { readingArrived(ticket, tick); }, Qt::QueuedConnection);
+        },
+        Qt::QueuedConnection);
+}
+
+void CrateCore::readingArrived(quint64 ticket, const TickReading &tick)
+{
+    // A reading overtaken by a rebuild or by a tick made on demand is stale.
+    if (ticket != m_readingTicket)
+        return;
+    m_readingTicket = 0;
+    if (!tick.cancelled)
+        showTick(tick);
+    applyRefreshState();
+}
+
+void CrateCore::settleReads()
+{
+    if (m_readingTicket == 0)
+        return;
+    m_cancelReading = true;
+    // Queued behind the reading on its way: returns once that reading is done.
+    QMetaObject::invokeMethod(
+        m_reader, [] {}, Qt::BlockingQueuedConnection);
+    m_cancelReading = false;
+    m_readingTicket = 0;
 }
 
 TickInput CrateCore::tickInput() const

@@ -6,8 +6,10 @@
 #include <QElapsedTimer>
 #include <QObject>
 #include <QString>
+#include <QThread>
 
 #include <array>
+#include <atomic>
 #include <memory>
 
 class BaseController;
@@ -23,6 +25,11 @@ struct TickInput;
 /// cycle with its update signals, and the requests that act on the current
 /// module. The window shows what it reports and forwards what the operator
 /// does; a headless tool can drive it alone.
+///
+/// The refresh reads the bus in a thread of its own: each timer tick asks the
+/// reader thread for one tick's reading and goes on; the reading comes back
+/// as a value, and the update signals go out from it in this object's thread.
+/// The next tick comes 20 ms after a reading has been shown.
 class CrateCore : public QObject
 {
     Q_OBJECT
@@ -57,10 +64,14 @@ public:
     int rowCount() const { return m_rows; }
     /// The table row the next channel step refreshes; module changes leave it alone.
     int rowCursor() const { return m_rowCursor; }
+    /// Reads in the reader thread (the default) or, when false, in this
+    /// object's thread, as a window without a reader thread would.
+    void setThreadedReads(bool on);
     /// Milliseconds since the core was made, for the debug lines.
     qint64 elapsedMs() const { return m_elapsed.elapsed(); }
 
-    /// True while the refresh timer runs.
+    /// True while the refresh runs: a controller is connected, the refresh was
+    /// started and nothing pauses it.
     bool isRefreshRunning() const;
     /// Lets the refresh run (when a controller is connected and nothing pauses it).
     void startRefresh();
@@ -88,7 +99,9 @@ public slots:
     void selectModule(int slot);
     /// The operator selected table row `row`.
     void channelSelected(int row);
-    /// One refresh tick: advances the connection states, then reads the current module.
+    /// One refresh tick, done when this returns: advances the connection
+    /// states, then reads the current module. The timer's ticks do the same
+    /// without waiting for the bus.
     void refreshTimerUpdate();
 
     // Requests. Each acts on the current module; a serial number passed along
@@ -213,6 +226,11 @@ private:
 
     void deleteModules();
     void applyRefreshState();
+    void refreshTimerElapsed();
+    void readingArrived(quint64 ticket, const TickReading &tick);
+    /// Stops and forgets a reading on its way, waiting (briefly) for the
+    /// reader thread to let go of the modules.
+    void settleReads();
     void information(const QString &text);
     TickInput tickInput() const;
     void crateStep();
@@ -237,6 +255,12 @@ private:
     int m_pauses = 0;
     Sequence *m_sequence = nullptr;
     QTimer *m_refreshTimer = nullptr;
+    QThread m_readerThread;
+    QObject *m_reader = nullptr; // lives in m_readerThread
+    bool m_threadedReads = true;
+    std::atomic<bool> m_cancelReading {false};
+    quint64 m_readingTicket = 0; // of the reading on its way, 0 when none
+    quint64 m_lastTicket = 0;
     QElapsedTimer m_elapsed;
     CrateView *m_view = nullptr;
     CorePrompt *m_prompt = nullptr;

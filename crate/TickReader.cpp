@@ -12,13 +12,20 @@ namespace {
 constexpr int DeviceClass21 = 21;
 constexpr int DeviceClass29 = 29;
 
+bool cancelled(const std::atomic<bool> *cancel) { return cancel && cancel->load(); }
+
 } // namespace
 
-TickReading TickReader::read(const TickInput &input, BaseController *controller)
+TickReading TickReader::read(const TickInput &input, BaseController *controller,
+                             const std::atomic<bool> *cancel)
 {
     TickReading tick;
     tick.rowCursor = input.rowCursor;
     for (BaseModule *module : input.modules) {
+        if (cancelled(cancel)) {
+            tick.cancelled = true;
+            return tick;
+        }
         ConnectionReading connection;
         connection.serialNumber = module->GetModuleSerialNumber();
         connection.connected = module->connected();
@@ -48,8 +55,9 @@ TickReading TickReader::read(const TickInput &input, BaseController *controller)
     tick.status = module->GetModuleStatus() & WordBits::Word16;
     if (tick.rowCursor >= rows || (tick.status & WordBits::ModuleStatus::SpecialMode)) {
         tick.rowCursor = 0;
-        tick.moduleStep = readModuleStep(input, controller, tick, rows);
-        if (tick.moduleStep->specialMode)
+        tick.moduleStep = readModuleStep(input, controller, tick, rows, cancel);
+        tick.cancelled = cancelled(cancel);
+        if (tick.moduleStep->specialMode || tick.cancelled)
             return tick;
     }
     // A module that has not been shown yet has no rows to refresh.
@@ -73,7 +81,8 @@ ModuleDetails TickReader::readDetails(BaseModule *module, const QString &typeCod
 }
 
 ModuleStepReading TickReader::readModuleStep(const TickInput &input, BaseController *controller,
-                                             const TickReading &tick, int rows)
+                                             const TickReading &tick, int rows,
+                                             const std::atomic<bool> *cancel)
 {
     BaseModule *module = input.modules.at(tick.current);
     ModuleStepReading step;
@@ -127,15 +136,16 @@ ModuleStepReading TickReader::readModuleStep(const TickInput &input, BaseControl
     step.interlockChannelEverTriggered = module->GetModuleIlkOutChnEverTriggered();
 
     if (input.allModulesWanted)
-        step.allModules = readAllModules(input, tick);
+        step.allModules = readAllModules(input, tick, cancel);
     return step;
 }
 
 QVector<ModuleMeasurements> TickReader::readAllModules(const TickInput &input,
-                                                       const TickReading &tick)
+                                                       const TickReading &tick,
+                                                       const std::atomic<bool> *cancel)
 {
     QVector<ModuleMeasurements> all;
-    for (int slot = 0; slot < input.modules.size(); ++slot) {
+    for (int slot = 0; slot < input.modules.size() && !cancelled(cancel); ++slot) {
         BaseModule *module = input.modules.at(slot);
         ModuleMeasurements measurements;
         measurements.serialNumber = tick.connections.at(slot).serialNumber;

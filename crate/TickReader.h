@@ -4,6 +4,8 @@
 
 #include <QVector>
 
+#include <atomic>
+
 class BaseController;
 class BaseModule;
 
@@ -27,17 +29,22 @@ struct TickInput
 
 /// The reading half of a refresh tick: every bus access of one tick, in the
 /// order the tick makes them, and nothing else. It emits nothing and touches
-/// no widget, so it can run wherever the bus is.
+/// no widget, so it can run in a thread of its own.
 class TickReader
 {
 public:
-    static TickReading read(const TickInput &input, BaseController *controller);
+    /// Reads one tick. When `cancel` turns true the reading stops early and
+    /// comes back marked cancelled (the module list is about to go).
+    static TickReading read(const TickInput &input, BaseController *controller,
+                            const std::atomic<bool> *cancel = nullptr);
 
 private:
     static ModuleDetails readDetails(BaseModule *module, const QString &typeCode, int serial);
     static ModuleStepReading readModuleStep(const TickInput &input, BaseController *controller,
-                                            const TickReading &tick, int rows);
+                                            const TickReading &tick, int rows,
+                                            const std::atomic<bool> *cancel);
     static QVector<ModuleMeasurements> readAllModules(const TickInput &input,
-                                                      const TickReading &tick);
+                                                      const TickReading &tick,
+                                                      const std::atomic<bool> *cancel);
     static ChannelReading readChannel(BaseModule *module, int row, bool selected);
 };

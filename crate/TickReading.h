@@ -149,6 +149,8 @@ struct TickReading
     std::optional<ChannelReading> channel;
     /// Where the row cursor stands after this tick.
     int rowCursor = 0;
+    /// The reading was stopped early and is not to be shown.
+    bool cancelled = false;
 };
 
 Q_DECLARE_METATYPE(TickReading)

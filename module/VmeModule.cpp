@@ -344,6 +344,12 @@ bool VmeModule::connected()
 
 QString VmeModule::alarmMessage() { return QString(); }
 
+QString VmeModule::firmwareName()
+{
+    BusTransaction tx(m_controller);
+    return BaseModule::firmwareName();
+}
+
 int VmeModule::GetModuleDeviceClass()
 {
     BusTransaction tx(m_controller);

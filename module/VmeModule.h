@@ -31,6 +31,9 @@ public:
 public slots:
     bool connected() override;
     QString alarmMessage() override;
+    /// The type code, read under the bus lock: identification may be
+    /// storing it in another thread.
+    QString firmwareName() override;
     int GetModuleDeviceClass() override;
     quint32 GetModulePlacedChannels() override;
     int GetModuleSerialNumber() override;
