@@ -49,6 +49,8 @@ V1718::V1718()
         return;
     }
 
+    m_multiRead = reinterpret_cast<MultiReadFn>(m_library.resolve("CAENVME_MultiRead"));
+
     qDebug("softwareRelease returns: %s", qPrintable(softwareRelease()));
     // The status is not examined: a handle that stays 0 means no device.
     m_init(BoardV1718, 0, 0, &m_handle);
@@ -72,6 +74,7 @@ void V1718::forgetEntryPoints()
     m_writeCycle = nullptr;
     m_setTimeout = nullptr;
     m_systemReset = nullptr;
+    m_multiRead = nullptr;
 }
 
 QString V1718::softwareRelease()
@@ -121,6 +124,38 @@ int V1718::write16(quint32 address, int addressModifier, quint16 data, int *erro
     if (error)
         *error = status;
     return status;
+}
+
+int V1718::readBatch(const QVector<quint32> &addresses, int addressModifier,
+                     QVector<quint16> *words, QVector<int> *errors)
+{
+    if (!m_multiRead || m_handle == 0)
+        return VmeController::readBatch(addresses, addressModifier, words, errors);
+    BusTransaction transaction(this);
+    const int count = int(addresses.size());
+    words->resize(count);
+    errors->resize(count);
+    int result = 0;
+    for (int first = 0; first < count; first += MultiReadCycles) {
+        const int n = qMin(MultiReadCycles, count - first);
+        QVector<uint32_t> cycleAddresses(addresses.begin() + first, addresses.begin() + first + n);
+        QVector<uint32_t> buffer(n, 0);
+        QVector<int> modifiers(n, addressModifier);
+        QVector<int> widths(n, DataWidthD16);
+        QVector<int> codes(n, 0);
+        const int status = m_multiRead(m_handle, cycleAddresses.data(), buffer.data(), n,
+                                       modifiers.data(), widths.data(), codes.data());
+        for (int i = 0; i < n; ++i) {
+            // A call that failed as a whole leaves codes it did not reach at 0.
+            const int code
+                = codes.at(i) != 0 ? codes.at(i) : (status != 0 && status != -1 ? status : 0);
+            (*errors)[first + i] = code;
+            (*words)[first + i] = code == 0 ? quint16(buffer.at(i) & 0xFFFF) : 0;
+            if (result == 0 && code != 0)
+                result = code;
+        }
+    }
+    return result;
 }
 
 quint16 V1718::read16(quint32 address, int addressModifier, int *error)

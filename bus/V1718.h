@@ -23,6 +23,15 @@ public:
     int systemReset(int *error = nullptr) override;
     int write16(quint32 address, int addressModifier, quint16 data, int *error = nullptr) override;
     quint16 read16(quint32 address, int addressModifier, int *error = nullptr) override;
+    /// One CAENVME_MultiRead per up to MultiReadCycles cycles when the library
+    /// has it, else single cycles.
+    int readBatch(const QVector<quint32> &addresses, int addressModifier, QVector<quint16> *words,
+                  QVector<int> *errors) override;
+    /// True when the library carries many read cycles in one transfer.
+    bool batchesReads() const override { return m_multiRead != nullptr && m_handle != 0; }
+
+    /// Cycles of one CAENVME_MultiRead call.
+    static constexpr int MultiReadCycles = 256;
 
     /// Status of every operation attempted without an open device.
     static constexpr int NoDevice = -3;
@@ -36,6 +45,7 @@ private:
     using CycleFn = int (*)(int32_t, uint32_t, void *, int, int);
     using SetTimeoutFn = int (*)(int32_t, int);
     using SystemResetFn = int (*)(int32_t);
+    using MultiReadFn = int (*)(int32_t, uint32_t *, uint32_t *, int, int *, int *, int *);
 
     void forgetEntryPoints();
     QString softwareRelease();
@@ -50,5 +60,6 @@ private:
     CycleFn m_writeCycle = nullptr;
     SetTimeoutFn m_setTimeout = nullptr;
     SystemResetFn m_systemReset = nullptr;
+    MultiReadFn m_multiRead = nullptr; // optional: older libraries lack it
     QLibrary m_library;
 };

@@ -106,6 +106,7 @@ void CrateCore::initModuleAccess()
 
     deleteModules();
     m_controller.reset();
+    m_tickReader.forgetPlans();
     emit moduleListCleared();
     emit controllerTextChanged(tr("Connecting to VME controller..."));
 
@@ -282,10 +283,10 @@ void CrateCore::refreshTimerUpdate()
     TickReading tick;
     if (m_threadedReads) {
         QMetaObject::invokeMethod(
-            m_reader, [&] { tick = TickReader::read(input, controller); },
+            m_reader, [&] { tick = m_tickReader.read(input, controller); },
             Qt::BlockingQueuedConnection);
     } else {
-        tick = TickReader::read(input, controller);
+        tick = m_tickReader.read(input, controller);
     }
     showTick(tick);
     applyRefreshState();
@@ -306,7 +307,7 @@ void CrateCore::refreshTimerElapsed()
     QMetaObject::invokeMethod(
         m_reader,
         [this, ticket, input, controller] {
-            const TickReading tick = TickReader::read(input, controller, &m_cancelReading);
+            const TickReading tick = m_tickReader.read(input, controller, &m_cancelReading);
             QMetaObject::invokeMethod(
                 this, [this, ticket, tick] { readingArrived(ticket, tick); }, Qt::QueuedConnection);
         },

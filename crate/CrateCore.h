@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ModuleSlot.h"
+#include "TickReader.h"
 #include "TickReading.h"
 
 #include <QElapsedTimer>
@@ -18,7 +19,6 @@ class CorePrompt;
 class CrateView;
 class QTimer;
 class Sequence;
-struct TickInput;
 
 /// The crate without widgets: the bus controller, the modules found on the
 /// bus with their connection states, the current module, the 20 ms refresh
@@ -255,6 +255,7 @@ private:
     int m_pauses = 0;
     Sequence *m_sequence = nullptr;
     QTimer *m_refreshTimer = nullptr;
+    TickReader m_tickReader; // used by one thread at a time
     QThread m_readerThread;
     QObject *m_reader = nullptr; // lives in m_readerThread
     bool m_threadedReads = true;

@@ -2,8 +2,10 @@
 
 #include "ModuleSlot.h"
 
-#include <BaseController.h>
 #include <BaseModule.h>
+#include <ReadAhead.h>
+#include <VmeController.h>
+#include <VmeModule.h>
 #include <WordBits.h>
 
 namespace {
@@ -21,51 +23,99 @@ TickReading TickReader::read(const TickInput &input, BaseController *controller,
 {
     TickReading tick;
     tick.rowCursor = input.rowCursor;
-    for (BaseModule *module : input.modules) {
-        if (cancelled(cancel)) {
-            tick.cancelled = true;
-            return tick;
-        }
-        ConnectionReading connection;
-        connection.serialNumber = module->GetModuleSerialNumber();
-        connection.connected = module->connected();
-        tick.connections.append(connection);
-    }
-    if (input.current < 0 || input.current >= input.modules.size())
-        return tick;
-
-    tick.current = input.current;
-    BaseModule *module = input.modules.at(input.current);
-    const ConnectionReading &connection = tick.connections.at(input.current);
-    tick.state = ModuleSlot::nextState(input.states.value(input.current), connection.serialNumber,
-                                       connection.connected);
-    tick.typeCode = module->firmwareName();
-    if (tick.state == ModuleSlot::NotAnswering) {
-        tick.controllerStatus = controller->statusText();
-        return tick;
-    }
-
+    const bool current = input.current >= 0 && input.current < input.modules.size();
     int rows = input.rows;
-    if (tick.state == ModuleSlot::Answering) {
-        tick.details = readDetails(module, tick.typeCode, connection.serialNumber);
-        rows = qMax(0, tick.details->channels);
-    }
 
-    tick.control = module->GetModuleControl() & WordBits::Word16;
-    tick.status = module->GetModuleStatus() & WordBits::Word16;
-    if (tick.rowCursor >= rows || (tick.status & WordBits::ModuleStatus::SpecialMode)) {
-        tick.rowCursor = 0;
-        tick.moduleStep = readModuleStep(input, controller, tick, rows, cancel);
-        tick.cancelled = cancelled(cancel);
-        if (tick.moduleStep->specialMode || tick.cancelled)
-            return tick;
-    }
-    // A module that has not been shown yet has no rows to refresh.
-    if (tick.rowCursor < rows) {
-        tick.channel = readChannel(module, tick.rowCursor, tick.rowCursor == input.selectedChannel);
-        ++tick.rowCursor;
-    }
+    // First transfer: every module's connection check, then the current
+    // module's details (when it is to be shown) and its control and status.
+    const int state = current ? input.states.value(input.current) : -1;
+    inOneTransfer(planKey({0, input.current, state}), controller, [&] {
+        for (BaseModule *module : input.modules) {
+            if (cancelled(cancel)) {
+                tick.cancelled = true;
+                return;
+            }
+            ConnectionReading connection;
+            connection.serialNumber = module->GetModuleSerialNumber();
+            connection.connected = module->connected();
+            tick.connections.append(connection);
+        }
+        if (!current)
+            return;
+        tick.current = input.current;
+        BaseModule *module = input.modules.at(input.current);
+        const ConnectionReading &connection = tick.connections.at(input.current);
+        tick.state = ModuleSlot::nextState(state, connection.serialNumber, connection.connected);
+        tick.typeCode = module->firmwareName();
+        if (tick.state == ModuleSlot::NotAnswering) {
+            tick.controllerStatus = controller->statusText();
+            return;
+        }
+        if (tick.state == ModuleSlot::Answering) {
+            tick.details = readDetails(module, tick.typeCode, connection.serialNumber);
+            rows = qMax(0, tick.details->channels);
+        }
+        tick.control = module->GetModuleControl() & WordBits::Word16;
+        tick.status = module->GetModuleStatus() & WordBits::Word16;
+    });
+    if (tick.cancelled || tick.current < 0 || tick.state == ModuleSlot::NotAnswering)
+        return tick;
+
+    // Second transfer: the module step when it is due, and one channel row.
+    BaseModule *module = input.modules.at(input.current);
+    const bool moduleStep
+        = tick.rowCursor >= rows || (tick.status & WordBits::ModuleStatus::SpecialMode);
+    const int row = moduleStep ? 0 : tick.rowCursor;
+    const quint32 modes
+        = tick.status & (WordBits::ModuleStatus::SpecialMode | WordBits::ModuleStatus::Stop);
+    inOneTransfer(planKey({1, input.current, rows, row, int(moduleStep), int(modes),
+                           int(input.allModulesWanted), int(row == input.selectedChannel)}),
+                  controller, [&] {
+                      if (moduleStep) {
+                          tick.rowCursor = 0;
+                          tick.moduleStep = readModuleStep(input, controller, tick, rows, cancel);
+                          tick.cancelled = cancelled(cancel);
+                          if (tick.moduleStep->specialMode || tick.cancelled)
+                              return;
+                      }
+                      // A module that has not been shown yet has no rows to refresh.
+                      if (tick.rowCursor < rows) {
+                          tick.channel = readChannel(module, tick.rowCursor,
+                                                     tick.rowCursor == input.selectedChannel);
+                          ++tick.rowCursor;
+                      }
+                  });
     return tick;
+}
+
+void TickReader::forgetPlans() { m_plans.clear(); }
+
+QByteArray TickReader::planKey(std::initializer_list<int> parts)
+{
+    QByteArray key;
+    for (int part : parts)
+        key.append(reinterpret_cast<const char *>(&part), sizeof part);
+    return key;
+}
+
+void TickReader::inOneTransfer(const QByteArray &key, BaseController *controller,
+                               const std::function<void()> &step)
+{
+    auto *bus = dynamic_cast<VmeController *>(controller);
+    if (!bus || !bus->batchesReads()) {
+        step();
+        return;
+    }
+    // The reads this step made last time, made again in one transfer ahead
+    // of the step; whatever it asks for differently goes to the bus as usual.
+    QVector<quint32> &plan = m_plans[key];
+    QVector<quint16> words;
+    QVector<int> errors;
+    if (!plan.isEmpty())
+        bus->readBatch(plan, VmeModule::AddressModifier, &words, &errors);
+    ReadAhead ahead(plan, words, errors);
+    step();
+    plan = ahead.asked();
 }
 
 ModuleDetails TickReader::readDetails(BaseModule *module, const QString &typeCode, int serial)

@@ -1,6 +1,7 @@
 #include "VmeModule.h"
 
 #include "BusTransaction.h"
+#include "ReadAhead.h"
 #include "VmeController.h"
 #include "WordBits.h"
 
@@ -10,8 +11,7 @@
 
 namespace {
 
-/// A16 non-privileged data access: the only modifier a module answers to.
-constexpr int A16UserData = 0x29;
+constexpr int A16UserData = VmeModule::AddressModifier;
 
 // Special control commands after which the module may come back as another
 // device (new firmware, new identity), so its vendor id must be read afresh.
@@ -71,6 +71,10 @@ quint16 VmeModule::read16(quint32 offset)
 {
     if (!m_controller)
         return 0;
+    // The refresh reads a whole step ahead in one transfer where the bridge can.
+    quint16 word = 0;
+    if (ReadAhead::take(address(offset), &word, nullptr))
+        return word;
     return m_controller->read16(address(offset), A16UserData, nullptr);
 }
 

@@ -23,6 +23,9 @@ class VmeModule : public BaseModule
     Q_OBJECT
 
 public:
+    /// A16 non-privileged data access: the only modifier a module answers to.
+    static constexpr int AddressModifier = 0x29;
+
     /// A module at baseAddress behind controller (not owned; null reads 0 and
     /// writes nothing).
     VmeModule(VmeController *controller, quint16 baseAddress, QObject *parent = nullptr);

@@ -1,12 +1,14 @@
 // Stand-in for the V1718 bridge library (CAENVMElib): the same entry points
-// with the same C signatures, served by the simulated crate. Built a second
-// time without CAENVME_SetTimeout (NORVSIM_OMIT_SET_TIMEOUT) so that tests can
-// show the adapter refusing an incomplete library.
+// with the same C signatures, served by the simulated crate. Built again
+// without CAENVME_SetTimeout (NORVSIM_OMIT_SET_TIMEOUT), so that tests can
+// show the adapter refusing an incomplete library, and without
+// CAENVME_MultiRead (NORVSIM_OMIT_MULTI_READ), as older libraries are.
 
 #include "norvsim.h"
 
 #include <atomic>
 #include <cstring>
+#include <vector>
 
 #define CAEN_EXPORT extern "C" __attribute__((visibility("default")))
 
@@ -82,6 +84,27 @@ CAEN_EXPORT int CAENVME_WriteCycle(int32_t Handle, uint32_t Address, void *Data,
     std::memcpy(&value, Data, sizeof value);
     return norvsim_bus_write(Address, AM, DW, value) == 0 ? cvSuccess : cvBusError;
 }
+
+#ifndef NORVSIM_OMIT_MULTI_READ
+CAEN_EXPORT int CAENVME_MultiRead(int32_t Handle, uint32_t *Addrs, uint32_t *Buffer, int NCycles,
+                                  int *AMs, int *DWs, int *ECs)
+{
+    if (!usable(Handle) || NCycles < 0
+        || (NCycles > 0 && (!Addrs || !Buffer || !AMs || !DWs || !ECs)))
+        return cvInvalidParam;
+    std::vector<uint16_t> words(size_t(NCycles), 0);
+    std::vector<int> status(size_t(NCycles), 0);
+    const int result
+        = norvsim_bus_read_multi(NCycles, Addrs, AMs, DWs, words.data(), status.data());
+    for (int i = 0; i < NCycles; ++i) {
+        // A failed cycle leaves its buffer cell as the caller left it.
+        ECs[i] = status[size_t(i)] == 0 ? cvSuccess : cvBusError;
+        if (ECs[i] == cvSuccess)
+            Buffer[i] = words[size_t(i)];
+    }
+    return result == 0 ? cvSuccess : cvBusError;
+}
+#endif
 
 #ifndef NORVSIM_OMIT_SET_TIMEOUT
 CAEN_EXPORT int CAENVME_SetTimeout(int32_t Handle, int Timeout)

@@ -98,8 +98,25 @@ int CrateModel::write(std::uint32_t address, int modifier, int dataWidth, std::u
     return cycle(true, address, modifier, dataWidth, &data);
 }
 
+int CrateModel::readMulti(int count, const std::uint32_t *addresses, const int *modifiers,
+                          const int *dataWidths, std::uint16_t *data, int *status)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    int result = 0;
+    for (int i = 0; i < count; ++i) {
+        status[i] = cycle(false, addresses[i], modifiers[i], dataWidths[i], &data[i], false);
+        if (status[i] != 0)
+            result = -1;
+    }
+    // One transfer: the round trip once, and a little for every cycle it carries.
+    if (m_settings.latencyUs > 0)
+        std::this_thread::sleep_for(
+            std::chrono::microseconds(m_settings.latencyUs + count * MultiCycleCostUs));
+    return result;
+}
+
 int CrateModel::cycle(bool write, std::uint32_t address, int modifier, int dataWidth,
-                      std::uint16_t *data)
+                      std::uint16_t *data, bool roundTrip)
 {
     advanceAll();
     bool ok = false;
@@ -135,7 +152,7 @@ int CrateModel::cycle(bool write, std::uint32_t address, int modifier, int dataW
     if (ok && !write)
         *data = value;
     m_trace.cycle(m_clock.realMicroseconds(), write, address, modifier, value, ok);
-    if (m_settings.latencyUs > 0)
+    if (roundTrip && m_settings.latencyUs > 0)
         std::this_thread::sleep_for(std::chrono::microseconds(m_settings.latencyUs));
     return ok ? 0 : -1;
 }

@@ -21,6 +21,9 @@
 class CrateModel
 {
 public:
+    /// What each cycle of a multi-cycle transfer adds to its one round trip.
+    static constexpr long long MultiCycleCostUs = 2;
+
     /// Everything the crate is created from.
     struct Settings
     {
@@ -46,6 +49,9 @@ public:
     /// left as it was). `dataWidth` in bytes: only 2 (D16) is served.
     int read(std::uint32_t address, int modifier, int dataWidth, std::uint16_t *data);
     int write(std::uint32_t address, int modifier, int dataWidth, std::uint16_t data);
+    /// Read cycles in one transfer: one round trip of latency for all of them.
+    int readMulti(int count, const std::uint32_t *addresses, const int *modifiers,
+                  const int *dataWidths, std::uint16_t *data, int *status);
 
     bool bridgePresent() const { return m_settings.bridgePresent; }
     const std::string &bridgeSerial() const { return m_settings.config.bridgeSerial; }
@@ -73,7 +79,8 @@ public:
     static constexpr int dataWidthD16 = 2;
 
 private:
-    int cycle(bool write, std::uint32_t address, int modifier, int dataWidth, std::uint16_t *data);
+    int cycle(bool write, std::uint32_t address, int modifier, int dataWidth, std::uint16_t *data,
+              bool roundTrip = true);
     void advanceAll();
     void checkTorn(const SimModule *module, const RegisterRef &ref, bool write);
 

@@ -88,6 +88,16 @@ int norvsim_bus_write(uint32_t address, int addressModifier, int dataWidth, uint
     return CrateModel::instance()->write(address, addressModifier, dataWidth, data);
 }
 
+int norvsim_bus_read_multi(int count, const uint32_t *addresses, const int *addressModifiers,
+                           const int *dataWidths, uint16_t *data, int *status)
+{
+    if (count < 0
+        || (count > 0 && (!addresses || !addressModifiers || !dataWidths || !data || !status)))
+        return -1;
+    return CrateModel::instance()->readMulti(count, addresses, addressModifiers, dataWidths, data,
+                                             status);
+}
+
 int64_t norvsim_register(int base, uint32_t offset)
 {
     return withModule(base, int64_t(-1), [offset](SimModule &m) {

@@ -66,6 +66,13 @@ NORVSIM_EXPORT int norvsim_bus_read(uint32_t address, int addressModifier, int d
 /// One write cycle; 0 on success, -1 on failure.
 NORVSIM_EXPORT int norvsim_bus_write(uint32_t address, int addressModifier, int dataWidth,
                                      uint16_t data);
+/// `count` read cycles in one transfer, as a bridge's multi-cycle call makes
+/// them: each cycle counted, traced and checked like a single one, but one
+/// round trip of latency for them all (plus a small cost per cycle). Each
+/// status is 0 or -1 as for norvsim_bus_read; returns 0 when all succeeded.
+NORVSIM_EXPORT int norvsim_bus_read_multi(int count, const uint32_t *addresses,
+                                          const int *addressModifiers, const int *dataWidths,
+                                          uint16_t *data, int *status);
 
 /* --- looking inside (no bus cycle: not counted, not traced) ---------------- */
 
