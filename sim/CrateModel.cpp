@@ -109,6 +109,7 @@ int CrateModel::readMulti(int count, const std::uint32_t *addresses, const int *
             result = -1;
     }
     // One transfer: the round trip once, and a little for every cycle it carries.
+    ++m_roundTrips;
     if (m_settings.latencyUs > 0)
         std::this_thread::sleep_for(
             std::chrono::microseconds(m_settings.latencyUs + count * MultiCycleCostUs));
@@ -152,6 +153,8 @@ int CrateModel::cycle(bool write, std::uint32_t address, int modifier, int dataW
     if (ok && !write)
         *data = value;
     m_trace.cycle(m_clock.realMicroseconds(), write, address, modifier, value, ok);
+    if (roundTrip)
+        ++m_roundTrips;
     if (roundTrip && m_settings.latencyUs > 0)
         std::this_thread::sleep_for(std::chrono::microseconds(m_settings.latencyUs));
     return ok ? 0 : -1;
@@ -197,6 +200,7 @@ void CrateModel::advance(double seconds)
 void CrateModel::resetCounters()
 {
     m_tornAccesses = 0;
+    m_roundTrips = 0;
     for (const auto &m : m_modules)
         m->resetCycleCount();
 }

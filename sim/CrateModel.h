@@ -72,6 +72,7 @@ public:
     void advance(double seconds);
     double now() const { return m_clock.now(); }
     long long tornAccesses() const { return m_tornAccesses; }
+    long long roundTrips() const { return m_roundTrips; }
     void resetCounters();
     bool setTrace(const std::string &path);
 
@@ -90,6 +91,7 @@ private:
     BusTrace m_trace;
     std::vector<std::unique_ptr<SimModule>> m_modules;
     long long m_tornAccesses = 0;
+    long long m_roundTrips = 0;
 
     // The cycle before the present one, for the torn-access detector.
     const SimModule *m_lastModule = nullptr;

@@ -178,6 +178,12 @@ int64_t norvsim_torn_access_count(void)
         [](CrateModel &crate) { return int64_t(crate.tornAccesses()); });
 }
 
+int64_t norvsim_round_trip_count(void)
+{
+    return CrateModel::instance()->locked(
+        [](CrateModel &crate) { return int64_t(crate.roundTrips()); });
+}
+
 void norvsim_reset_counters(void)
 {
     CrateModel::instance()->locked([](CrateModel &crate) {

@@ -94,6 +94,9 @@ NORVSIM_EXPORT int norvsim_flash_byte(int base, uint32_t address);
 NORVSIM_EXPORT int64_t norvsim_cycle_count(int base);
 /// 32-bit registers accessed with a cycle to another register between the halves.
 NORVSIM_EXPORT int64_t norvsim_torn_access_count(void);
+/// Round trips to the bridge since creation or norvsim_reset_counters: one per
+/// single cycle, one per multi-cycle transfer.
+NORVSIM_EXPORT int64_t norvsim_round_trip_count(void);
 NORVSIM_EXPORT void norvsim_reset_counters(void);
 
 /* --- faults --------------------------------------------------------------- */

@@ -17,6 +17,7 @@ enum Libraries {
     Simulated, // the stand-ins of the build
     NoBridge, // the same, told that no bridge is plugged in
     VendorLinuxName, // the CAEN stand-in as libCAENVME.so
+    SingleCycles, // a CAEN stand-in without CAENVME_MultiRead
     BesideProgram // none on the path, the VM-USB stand-in beside a copy of busprobe
 };
 
@@ -62,6 +63,13 @@ void TestBridgeAdapters::probe_data()
         {"connected: yes", "error: ", "status: CAEN VME library version .+", "read: 0x6e6f 0",
          "write: -1"});
     row("V1718, empty address", "v1718 0xFFF0", Simulated, {"read: 0x0 -1"});
+    // A batch gives each word and status as the single cycle does, a bus
+    // error in its midst included, in one transfer where the library can.
+    const QString vendorIds = "6e6f/0 7276/0 0/-1 6e6f/0 7276/0";
+    row("V1718, batch in one transfer", "v1718", Simulated,
+        {"single: " + vendorIds, "batch: " + vendorIds + " failed", "one transfer: yes"});
+    row("V1718, library without batches", "v1718", SingleCycles,
+        {"connected: yes", "batch: " + vendorIds + " failed", "one transfer: no"});
     row("V1718, vendor's Linux file name", "v1718", VendorLinuxName,
         {"connected: yes", "read: 0x6e6f 0"});
     row("V1718, no bridge", "v1718", NoBridge, {"connected: no", "error: ", "read: 0x0 -3"});
@@ -78,6 +86,9 @@ void TestBridgeAdapters::probe_data()
         {"connected: yes", "status: Connected to VME controller Wiener VM0042\\.",
          "read: 0x6e6f [1-9][0-9]*", "write: -[1-9][0-9]*"});
     row("VM-USB, empty address", "vmusb 0xFFF0", Simulated, {"read: 0x0 -[1-9][0-9]*"});
+    const QString vmUsbIds = "6e6f/\\d+ 7276/\\d+ 0/-\\d+ 6e6f/\\d+ 7276/\\d+";
+    row("VM-USB, batch as single cycles", "vmusb", Simulated,
+        {"single: " + vmUsbIds, "batch: " + vmUsbIds + " failed", "one transfer: no"});
     // How the installed program starts on the simulated crate.
     row("VM-USB, stand-in beside the program", "vmusb", BesideProgram, {"connected: yes"});
 }
@@ -94,6 +105,8 @@ void TestBridgeAdapters::probe()
     QString searchPath = libraries == BesideProgram ? empty.path() : dir.path();
     if (libraries == Incomplete) {
         searchPath = QStringLiteral(NORV_SIM_INCOMPLETE_DIR);
+    } else if (libraries == SingleCycles) {
+        searchPath = QStringLiteral(NORV_SIM_SINGLE_CYCLES_DIR) + QLatin1Char(':') + NORV_BIN_DIR;
     } else if (libraries == Simulated || libraries == NoBridge) {
         searchPath = QStringLiteral(NORV_BIN_DIR);
     } else if (libraries == VendorLinuxName) {

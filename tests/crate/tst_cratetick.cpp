@@ -10,7 +10,10 @@
 #include <CrateView.h>
 #include <norvsim.h>
 
+#include <QElapsedTimer>
+#include <QJsonArray>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 
 namespace {
@@ -67,6 +70,9 @@ private slots:
     void stopAndSpecialModeShapeTheModuleStep();
     void rowCursorSurvivesModuleChanges();
     void allModulesPassWhileOverviewShownOrOnceRunPending();
+    void readerThreadAndBatchesChangeNothing_data();
+    void readerThreadAndBatchesChangeNothing();
+    void eventLoopStaysLiveAtBusLatency();
 
 private:
     /// Ticks until the next tick refreshes `row` (row 0: the tick with the
@@ -297,6 +303,118 @@ void TestCrateTick::allModulesPassWhileOverviewShownOrOnceRunPending()
     QCOMPARE(log.count("AllModulesComplete"), 1);
     QCOMPARE(log.count("ChannelVoltageMeasure"), Rows20 + Rows29);
     QCOMPARE(log.count("ChannelCurrentMeasure"), Rows20 + Rows29);
+}
+
+void TestCrateTick::readerThreadAndBatchesChangeNothing_data()
+{
+    QTest::addColumn<QString>("controller");
+    QTest::addColumn<bool>("threaded");
+    QTest::newRow("V1718, one transfer per step, reader thread") << "V1718" << true;
+    QTest::newRow("V1718, one transfer per step, inline") << "V1718" << false;
+    QTest::newRow("VM-USB, single cycles, reader thread") << "VM-USB" << true;
+}
+
+void TestCrateTick::readerThreadAndBatchesChangeNothing()
+{
+    QFETCH(QString, controller);
+    QFETCH(bool, threaded);
+    // The same ticks, once as the single cycles of an inline reading, once
+    // as the row says: the same signals with the same values, and the same
+    // reads in the same order on the bus.
+    struct Run
+    {
+        QList<QVariantList> updates;
+        QList<quint32> reads;
+        qint64 roundTrips = 0;
+    };
+    const auto run = [this](const QString &bridge, bool inReaderThread) {
+        Run result;
+        if (!TestCrate::resetDefault())
+            return result;
+        TestCrate::setSetting(QStringLiteral("VmeController"), bridge);
+        m_readings.reset();
+        m_core = std::make_unique<CrateCore>();
+        m_core->setView(&m_view);
+        m_core->setThreadedReads(inReaderThread);
+        m_core->initModuleAccess();
+        m_core->stopRefresh();
+        m_core->module(0)->SetChannelVoltageSet(3, 1234.5f);
+        SignalRecorder log(m_core.get(), "update");
+        if (!TestCrate::startTrace(m_dir.path()))
+            return result;
+        norvsim_reset_counters();
+        m_view = FakeView();
+        for (int tick = 0; tick < 3 * Rows29; ++tick) {
+            m_view.selected = (tick / 5) % Rows20;
+            m_view.overview = tick > Rows29;
+            if (tick == 2 * Rows20)
+                m_core->selectModule(1);
+            m_core->refreshTimerUpdate();
+        }
+        // Two more passes as an operator leaves it; the round trips of the last.
+        for (int tick = 0; tick < 2 * Rows29; ++tick) {
+            if (tick == Rows29)
+                norvsim_reset_counters();
+            m_core->refreshTimerUpdate();
+        }
+        result.roundTrips = norvsim_round_trip_count();
+        result.reads = TestCrate::stopTrace('R');
+        result.updates = log.calls();
+        return result;
+    };
+    const Run reference = run(QStringLiteral("VM-USB"), false);
+    const Run tested = run(controller, threaded);
+    QVERIFY(reference.updates.size() > 500);
+    QCOMPARE(tested.updates, reference.updates);
+    QCOMPARE(tested.reads, reference.reads);
+    // One round trip per cycle, or once a step has been seen, one per step
+    // (a long all-modules pass takes a second transfer).
+    QVERIFY(reference.roundTrips > 30 * Rows29);
+    if (controller == QLatin1String("V1718"))
+        QVERIFY2(tested.roundTrips < 3 * Rows29, qPrintable(QString::number(tested.roundTrips)));
+    else
+        QCOMPARE(tested.roundTrips, reference.roundTrips);
+}
+
+void TestCrateTick::eventLoopStaysLiveAtBusLatency()
+{
+    // Eight 24-channel modules, every cycle a 300 us round trip, single
+    // cycles: a module step with the overview reads for half a second.
+    QJsonArray modules;
+    for (int k = 0; k < 8; ++k)
+        modules << TestCrate::module(0x1000 * (k + 1), 29, 5000 + k);
+    qputenv("NORV_SIM_LATENCY_US", "300");
+    const bool made = TestCrate::resetFrom(m_dir.path(), modules);
+    qunsetenv("NORV_SIM_LATENCY_US");
+    QVERIFY2(made, norvsim_last_error());
+    m_core = std::make_unique<CrateCore>();
+    m_core->setView(&m_view);
+    m_view.overview = true;
+    m_core->initModuleAccess();
+
+    // The event loop's turns, as a key press would see them.
+    QElapsedTimer clock;
+    qint64 last = 0;
+    qint64 longestGap = 0;
+    QTimer probe;
+    connect(&probe, &QTimer::timeout, this, [&] {
+        longestGap = qMax(longestGap, clock.elapsed() - last);
+        last = clock.elapsed();
+    });
+    QSignalSpy passes(m_core.get(), &CrateCore::updateAllModulesComplete);
+    QElapsedTimer pass;
+    clock.start();
+    probe.start(0);
+    QTRY_VERIFY_WITH_TIMEOUT(passes.size() >= 1, 30000);
+    pass.start();
+    QTRY_VERIFY_WITH_TIMEOUT(passes.size() >= 2, 30000);
+    probe.stop();
+    // A pass over the rows took as long as its reads (the bus was really
+    // slow), and meanwhile the event loop never stood still for long.
+    QVERIFY2(pass.elapsed() > 400, qPrintable(QString::number(pass.elapsed())));
+    QVERIFY2(longestGap < 100, qPrintable(QString::number(longestGap)));
+    m_core.reset();
+    QVERIFY(TestCrate::resetDefault());
 }
 
 QTEST_GUILESS_MAIN(TestCrateTick)

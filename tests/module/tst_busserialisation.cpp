@@ -3,6 +3,7 @@
 // The fake sleeps inside each cycle to make any gap in the locking show.
 
 #include "BusTransaction.h"
+#include "ReadAhead.h"
 #include "TestVmeModule.h"
 
 #include <QThread>
@@ -107,6 +108,40 @@ private slots:
         QVERIFY(worker->wait(5000));
         QCOMPARE(whileHeld, QStringList());
         QCOMPARE(fake.log().size(), 2);
+    }
+
+    // Reads made ahead in one transfer serve the thread that made them, in
+    // step only: the first read out of step and all after it go to the bus.
+    void readAheadServesItsThreadInStep()
+    {
+        FakeVmeController fake;
+        TestVmeModule module(&fake, Base20);
+        identify(fake, module, 20);
+        const quint32 vset0 = Base20 + 0x60 + 0x08; // a float, high word first
+        fake.setRegisterFloat(vset0, 100.0f);
+        const quint32 ahead200 = 0x43480000; // 200.0f
+        {
+            ReadAhead ahead({vset0, vset0 + 2}, {quint16(ahead200 >> 16), 0}, {0, 0});
+            float otherThread = 0;
+            std::unique_ptr<QThread> other(
+                QThread::create([&] { otherThread = module.GetChannelVoltageSet(0); }));
+            other->start();
+            QVERIFY(other->wait(10000));
+            QCOMPARE(otherThread, 100.0f);
+            QCOMPARE(fake.log().size(), 2);
+            QCOMPARE(module.GetChannelVoltageSet(0), 200.0f);
+            QCOMPARE(fake.log().size(), 2); // nothing more on the bus
+            QCOMPARE(ahead.asked(), (QVector<quint32> {vset0, vset0 + 2}));
+        }
+        fake.clearLog();
+        {
+            // Out of step at the first read: both halves come from the bus.
+            ReadAhead ahead({vset0 + 2, vset0}, {0, quint16(ahead200 >> 16)}, {0, 0});
+            QCOMPARE(module.GetChannelVoltageSet(0), 100.0f);
+            QCOMPARE(fake.log().size(), 2);
+            QCOMPARE(ahead.taken(), 0);
+        }
+        QCOMPARE(module.GetChannelVoltageSet(0), 100.0f); // no read-ahead left behind
     }
 };
 
