@@ -296,7 +296,6 @@ void CrateCore::refreshTimerElapsed()
 {
     if (!m_threadedReads) {
         refreshTimerUpdate();
-        applyRefreshState();
         return;
     }
     crateStep();
