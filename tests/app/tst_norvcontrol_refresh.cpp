@@ -286,18 +286,13 @@ void TestNorvControlRefresh::channelDialogFollowsTheSelectedChannel()
     QVERIFY(dialog->findChild<QCheckBox *>(QStringLiteral("chk_setON"))->isChecked());
     QCOMPARE(TestCrate::channelControl(Base20, 20, 2) & 0x0008, 0u);
 
-    // Switched on by the dialog's own request; the channel ramps (300 V/s) to its set value.
+    // Switched on by the dialog's own request, and shown so by the next pass.
     QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("btnSetControl")),
                       Qt::LeftButton);
     QCOMPARE(TestCrate::channelControl(Base20, 20, 2) & 0x0008, 0x0008u);
     norvsim_advance_ms(2500);
     QVERIFY(refreshRow(window, 2));
     QVERIFY(isOn->isChecked());
-    QVERIFY(dialog->findChild<QCheckBox *>(QStringLiteral("chk_isRAMP"))->isChecked());
-    norvsim_advance_ms(5000);
-    QVERIFY(refreshRow(window, 2));
-    QVERIFY(!dialog->findChild<QCheckBox *>(QStringLiteral("chk_isRAMP"))->isChecked());
-    QCOMPARE(norvsim_channel_value(Base20, 2, NORVSIM_VOUT), 1500.0);
 }
 
 void TestNorvControlRefresh::setBoundsReachesTheInterlockRegisters()
