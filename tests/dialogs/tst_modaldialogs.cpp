@@ -63,7 +63,6 @@ private:
     }
 };
 
-/// A runner that lets `answer` look at and edit the dialog, then returns `result`.
 template<class Dialog>
 ModalRuns::ModalRunner answering(int result, std::function<void(Dialog *)> answer = {})
 {
@@ -91,8 +90,6 @@ private slots:
         ModalRuns::setModalRunner({});
         QLocale::setDefault(QLocale::c());
     }
-
-    // ---- set current and delayed trip
 
     void promptAndNote_data()
     {
@@ -134,22 +131,26 @@ private slots:
         QVERIFY(module.calls.isEmpty()); // rejected: nothing written
     }
 
-    void oneChannelIsPrefilledAndWritten_data()
+    void prefilledAndWritten_data()
     {
+        QTest::addColumn<int>("row"); // -1: all channels, prefilled from channel 1
         QTest::addColumn<bool>("delayedTrip");
         QTest::addColumn<QString>("shown"); // unit, maximum, value, trip, ramp, delay, enabled
-        QTest::newRow("delayed trip") << true << "mA 3 1 1 0 300 1";
+        QTest::newRow("delayed trip") << 2 << true << "mA 3 1 1 0 300 1";
         // Without one its settings are disabled and the gentle choice is offered.
-        QTest::newRow("none") << false << "mA 3 1 0 1 300 0";
+        QTest::newRow("none") << 2 << false << "mA 3 1 0 1 300 0";
+        QTest::newRow("all channels") << -1 << false << "mA 3 0.25 0 1 300 0";
     }
-    void oneChannelIsPrefilledAndWritten()
+    void prefilledAndWritten()
     {
+        QFETCH(int, row);
         QFETCH(bool, delayedTrip);
         QFETCH(QString, shown);
         RecordingModule module;
         module.delayedTripEnabled = delayedTrip;
         module.delayedTripTime = 300;
         QStringList seen;
+        // The operator turns the trip and ramp choices over: both reach the module.
         ModalRuns::setModalRunner(
             answering<DialogSetCurrent>(QDialog::Accepted, [&](DialogSetCurrent *d) {
                 const bool enabled = d->findChild<QWidget *>("sbDelay")->isEnabled();
@@ -160,32 +161,18 @@ private slots:
                                      double(d->tripDelay()), double(enabled)})
                     seen << QString::number(value);
                 d->setValue(1.5);
-                d->setRampDown(true);
+                d->setDelayedTrip(!d->delayedTrip());
+                d->setRampDown(!d->rampDown());
                 d->setTripDelay(800);
             }));
-        QVERIFY(ModalRuns::runSetCurrentTrip(nullptr, &module, 2));
+        Calls expected {row < 0 ? QVariantList {"SetAllChannelsCurrentSet", 1.5f}
+                                : QVariantList {"SetChannelCurrentSet", row, 1.5f}};
+        for (int ch : row < 0 ? QList<int> {0, 1, 2} : QList<int> {row})
+            expected << QVariantList {"SetChannelDelayedTrip", ch, !delayedTrip, delayedTrip, 800};
+        QVERIFY(row < 0 ? ModalRuns::runSetAllChannelsCurrentTrip(nullptr, &module, 1)
+                        : ModalRuns::runSetCurrentTrip(nullptr, &module, row));
         QCOMPARE(seen.join(' '), shown);
-        QCOMPARE(module.calls,
-                 (Calls {{"SetChannelCurrentSet", 2, 1.5f},
-                         {"SetChannelDelayedTrip", 2, delayedTrip, true, 800}}));
-    }
-
-    void allChannelsWriteOnceThenEachChannel()
-    {
-        RecordingModule module;
-        ModalRuns::setModalRunner(
-            answering<DialogSetCurrent>(QDialog::Accepted, [](DialogSetCurrent *d) {
-                d->setValue(0.5);
-                d->setDelayedTrip(true);
-                d->setRampDown(false);
-                d->setTripDelay(1200);
-            }));
-        QVERIFY(ModalRuns::runSetAllChannelsCurrentTrip(nullptr, &module, 1));
-        QCOMPARE(module.calls,
-                 (Calls {{"SetAllChannelsCurrentSet", 0.5f},
-                         {"SetChannelDelayedTrip", 0, true, false, 1200},
-                         {"SetChannelDelayedTrip", 1, true, false, 1200},
-                         {"SetChannelDelayedTrip", 2, true, false, 1200}}));
+        QCOMPARE(module.calls, expected);
     }
 
     void setCurrentWithNothingToActOn()
@@ -206,12 +193,14 @@ private slots:
         QCOMPARE(module.calls, (Calls {{"SetAllChannelsCurrentSet", 0.0f}}));
     }
 
-    // ---- display settings
-
     void settingsArePrefilledAndWritten()
     {
         RecordingModule module;
         module.unitOfCurrent = "nA";
+        ModalRuns::setModalRunner(answering<DialogSettings>(QDialog::Rejected));
+        QVERIFY(!ModalRuns::runSettings(&module));
+        QVERIFY(!ModalRuns::runSettings(nullptr));
+        QVERIFY(module.calls.isEmpty());
         QStringList shown;
         ModalRuns::setModalRunner(
             answering<DialogSettings>(QDialog::Accepted, [&](DialogSettings *d) {
@@ -224,29 +213,17 @@ private slots:
                 d->setCurrentPrecision(6);
             }));
         QVERIFY(ModalRuns::runSettings(&module));
-        QCOMPARE(shown, (QStringList {"0", "V", "2", "nA", "4"}));
         QCOMPARE(module.calls,
                  (Calls {{"setUseControllerUnits", false},
                          {"setVoltageUnit", "kV"},
                          {"setVoltagePrecision", 0},
                          {"setCurrentUnit", Micro},
                          {"setCurrentPrecision", 6}}));
-    }
-
-    void settingsCancelledOrWithUnknownUnits()
-    {
-        RecordingModule module;
+        // Units match exactly ("MA" is not "mA"); an unknown one leaves the first item.
         module.unitOfVoltage = "MV";
-        module.unitOfCurrent = "MA"; // not "mA": units match exactly
-        ModalRuns::setModalRunner(answering<DialogSettings>(QDialog::Rejected));
-        QVERIFY(!ModalRuns::runSettings(&module));
-        QVERIFY(!ModalRuns::runSettings(nullptr));
-        QVERIFY(module.calls.isEmpty());
-        // An unknown unit leaves the first item.
-        ModalRuns::setModalRunner(answering<DialogSettings>(QDialog::Accepted));
+        module.unitOfCurrent = "MA";
         QVERIFY(ModalRuns::runSettings(&module));
-        QVERIFY(module.calls.contains(QVariantList {"setVoltageUnit", "kV"}));
-        QVERIFY(module.calls.contains(QVariantList {"setCurrentUnit", "A"}));
+        QCOMPARE(shown.join(' '), QStringLiteral("0 V 2 nA 4 0 kV 2 A 4"));
     }
 };
 

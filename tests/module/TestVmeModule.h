@@ -1,12 +1,10 @@
 #pragma once
 
-// Test-side helpers for module tests: a VmeModule whose display units can be
-// changed, and a shortcut that presets a norv module on the fake and identifies it.
+// Shared by the module tests.
 
 #include "FakeVmeController.h"
 #include "VmeModule.h"
 
-/// A VmeModule whose display units a test can choose.
 class TestVmeModule : public VmeModule
 {
 public:
@@ -22,7 +20,6 @@ constexpr quint32 Norv = 0x6E6F7276;
 constexpr quint16 Base20 = 0x4000;
 constexpr quint16 Base29 = 0x8000;
 
-/// The base address tests use for a layout.
 inline quint16 baseOf(int deviceClass) { return deviceClass == 29 ? Base29 : Base20; }
 
 /// Presets a norv module of the class at the module's base address (layout 20 with

@@ -61,8 +61,6 @@ private slots:
         QTest::newRow("layout 29, 32-bit control words") << 29;
     }
 
-    // Script thread: 32-bit writes and reads; GUI thread: read-modify-writes and
-    // channel-mask steps.
     void moduleTransactionsNeverInterleave()
     {
         QFETCH(int, deviceClass);
@@ -115,7 +113,7 @@ private slots:
     void readAheadServesItsThreadInStep()
     {
         FakeVmeController fake;
-        TestVmeModule module(&fake, Base20);
+        VmeModule module(&fake, Base20);
         identify(fake, module, 20);
         const quint32 vset0 = Base20 + 0x60 + 0x08; // a float, high word first
         fake.setRegisterFloat(vset0, 100.0f);
@@ -128,7 +126,6 @@ private slots:
             other->start();
             QVERIFY(other->wait(10000));
             QCOMPARE(otherThread, 100.0f);
-            QCOMPARE(fake.log().size(), 2);
             QCOMPARE(module.GetChannelVoltageSet(0), 200.0f);
             QCOMPARE(fake.log().size(), 2); // nothing more on the bus
             QCOMPARE(ahead.asked(), (QVector<quint32> {vset0, vset0 + 2}));

@@ -90,10 +90,18 @@ private slots:
         QCOMPARE(unknown.firmwareName(), "Device Class 33");
     }
 
-    void formatting()
+    void unitsAndFormatting()
     {
         QLocale::setDefault(QLocale::c());
         TestVmeModule module(nullptr, 0);
+        const QList<std::tuple<int, float, QString>> currentUnits {
+            {0, 2500.0f, "nA"}, {7, 2.5e-6f, "A"}, {2, 0.0025f, "mA"}}; // mA stays for below
+        for (const auto &[index, user, unit] : currentUnits) {
+            module.setCurrentUnitIndex(index);
+            QCOMPARE(module.siCurrentToUserCurrent(2.5e-6f), user);
+            QCOMPARE(module.userCurrentToSiCurrent(user), 2.5e-6f);
+            QCOMPARE(module.currentUnit(5), unit);
+        }
         QCOMPARE(module.FormatVoltageUnit(1234.56), "1234.6 V");
         QCOMPARE(module.FormatVoltage(1234.56), "1234.6");
         QCOMPARE(module.FormatCurrentUnit(0.5), "0.500 mA");
