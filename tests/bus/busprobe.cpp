@@ -2,7 +2,7 @@
 // adapter reports, one "key: value" line each. The bus tests start it with
 // different library search paths, which a running process cannot change.
 //
-//   busprobe v1718|vmusb [address]
+//   busprobe v1718|vmusb
 #include "V1718.h"
 #include "VmUsb.h"
 
@@ -27,10 +27,6 @@ int main(int argc, char **argv)
     out << "connected: " << (controller->isConnected() ? "yes" : "no") << '\n';
     out << "error: " << controller->errorString() << '\n';
     out << "status: " << controller->statusText() << '\n';
-    const quint32 address = args.size() > 2 ? args.at(2).toUInt(nullptr, 0) : 0x4000 + 0x5C;
-    int readStatus = 12345;
-    const quint16 word = controller->read16(address, 0x29, &readStatus);
-    out << "read: 0x" << QString::number(word, 16) << ' ' << readStatus << '\n';
     int writeStatus = 12345;
     controller->write16(0xFFF0, 0x29, 0x1234, &writeStatus);
     out << "write: " << writeStatus << '\n';
