@@ -39,22 +39,18 @@ private slots:
 
     void rampTakesNominalOverSpeed()
     {
-        // 20 % of 3000 V per second: 1500 V take 2.5 s, up and down.
+        // 20 % of 3000 V per second; a ramp ends within 0.1 % of the nominal (3 V).
         SimBus::writeFloat(rampSpeed, 20.0f);
         switchOn(0, 1500.0f);
-        advance(1000);
-        QCOMPARE(vmeas(0), 600.0f);
+        advance(2494);
         QCOMPARE(status(0) & 0x0018, 0x0018); // on, ramping
-        QVERIFY(!(module() & 0x0200)); // a channel ramps
-        advance(1480);
-        QVERIFY2(status(0) & 0x0010, "still more than 0.1 % of the nominal away");
-        QVERIFY(!(events(0) & 0x0010));
-        advance(40);
-        QCOMPARE(vmeas(0), 1500.0f);
+        QVERIFY(!(module() & 0x0200) && !(events(0) & 0x0010));
+        advance(2);
         QCOMPARE(status(0) & 0x0098, 0x0088); // on, voltage control, no longer ramping
         QVERIFY(events(0) & 0x0010); // end of ramp
         QVERIFY(module() & 0x0200);
 
+        advance(100);
         SimBus::write16(ch(0, chControl), 0x0000);
         QCOMPARE(status(0) & 0x0018, 0x0010); // off at once, ramping down
         QVERIFY(events(0) & 0x0008);
@@ -67,7 +63,7 @@ private slots:
 
     void rampFollowsTimeScale()
     {
-        // 2.5 simulated seconds at a scale of 50 cannot end before 50 ms of real time.
+        // 2.5 simulated seconds at a scale of 50 take 50 ms of real time, not 2.5 s.
         qputenv("NORV_SIM_TIMESCALE", "50");
         QCOMPARE(norvsim_reset(""), 0);
         qputenv("NORV_SIM_TIMESCALE", "0");
@@ -75,13 +71,10 @@ private slots:
         QElapsedTimer real;
         real.start();
         switchOn(0, 1500.0f);
-        while ((status(0) & 0x0010) && real.elapsed() < 10000)
+        while ((status(0) & 0x0010) && real.elapsed() < 5000)
             QTest::qWait(1);
         const qint64 elapsed = real.elapsed();
-        QVERIFY2(elapsed >= 49, qPrintable(QString::number(elapsed)));
-        QVERIFY2(elapsed < 10000, "the ramp never ended");
-        // Ramping ends within 0.1 % of the 3000 V nominal; real time may stop anywhere in it.
-        QVERIFY2(qAbs(vmeas(0) - 1500.0f) <= 3.0f, qPrintable(QString::number(vmeas(0))));
+        QVERIFY2(elapsed >= 49 && elapsed < 1500, qPrintable(QString::number(elapsed)));
     }
 
     void currentControlOrTrip_data()

@@ -156,16 +156,17 @@ private slots:
     {
         // The default example describes exactly the built-in default crate.
         QCOMPARE(QByteArray(norvsim_bridge_serial()), QByteArray("VM0042"));
-        const auto m20Words = registerDump(0x4000, 0x400);
-        const auto m29Words = registerDump(0x8000, 0x800);
-        const auto m33Words = registerDump(0xC000, 0x400);
+        const QList<QPair<int, quint32>> windows {
+            {0x4000, 0x400}, {0x8000, 0x800}, {0xC000, 0x400}};
+        QList<QVector<qint64>> builtIn;
+        for (const auto &w : windows)
+            builtIn << registerDump(w.first, w.second);
         QCOMPARE(norvsim_reset(NORV_SIM_EXAMPLES "/default.json"), 0);
         QCOMPARE(QByteArray(norvsim_last_error()), QByteArray());
         QCOMPARE(norvsim_module_count(), 3);
         QCOMPARE(QByteArray(norvsim_bridge_serial()), QByteArray("VM0042"));
-        QCOMPARE(registerDump(0x4000, 0x400), m20Words);
-        QCOMPARE(registerDump(0x8000, 0x800), m29Words);
-        QCOMPARE(registerDump(0xC000, 0x400), m33Words);
+        for (int i = 0; i < windows.size(); ++i)
+            QCOMPARE(registerDump(windows[i].first, windows[i].second), builtIn[i]);
         QCOMPARE(norvsim_channel_value(0x4000, 11, NORVSIM_LOAD), 1e9);
         QCOMPARE(norvsim_channel_value(0x8000, 23, NORVSIM_LOAD), 1e10);
 
