@@ -87,8 +87,6 @@ private slots:
         m_main = std::make_unique<QWidget>();
     }
 
-    // ---- channel status and control
-
     void channelStatusWordAndTitle()
     {
         auto *dialog = make<DialogChannelControl>();
@@ -147,8 +145,6 @@ private slots:
         QCOMPARE(calls().mid(3),
                  (Calls {{"setChannelEventMask", 6, 0x0303}, {"setChannelControl", 6, 0x0D00}}));
     }
-
-    // ---- module status and control
 
     void moduleSelectAllFollowsTheChannelCount_data()
     {
@@ -271,9 +267,7 @@ private slots:
         QVERIFY(child<QCheckBox>(dialog, "chk_setSTOP")->isChecked());
     }
 
-    // ---- channel bounds
-
-    void boundsAsymmetricCurrentBox()
+    void boundsBoxesAndTypedValues()
     {
         auto *dialog = make<DialogChannelBounds>();
         // Without a channel neither the boxes nor the button send anything.
@@ -307,12 +301,8 @@ private slots:
                  (Calls {{"setChannelControl", 4, 0x0408},
                          {"setChannelControl", 4, 0x0808},
                          {"setChannelControl", 4, 0x0808}}));
-    }
 
-    void boundsTypedValuesSurviveIdenticalUpdates()
-    {
-        auto *dialog = make<DialogChannelBounds>();
-        refreshBounds(dialog, 3, 0x0C00);
+        // Typed values survive identical updates.
         m_requests->clear();
         auto *vmax = child<QDoubleSpinBox>(dialog, "spbVoltageIlkMax");
         auto *vmin = child<QDoubleSpinBox>(dialog, "spbVoltageIlkMin");
@@ -320,18 +310,16 @@ private slots:
         QTest::keyClicks(vmax, "2500");
         vmin->selectAll();
         QTest::keyClicks(vmin, "300");
-        refreshBounds(dialog, 3, 0x0C00);
+        refreshBounds(dialog, 4, 0x0808);
         QVERIFY(calls().isEmpty());
         click(dialog, "btnSetBounds");
         QCOMPARE(calls(),
-                 (Calls {{"setChannelBounds", 3, true, 2500.0f, 300.0f, true, 2.5f, 0.1f}}));
+                 (Calls {{"setChannelBounds", 4, true, 2500.0f, 300.0f, false, 2.5f, 0.1f}}));
         // A value the module reports differently replaces the typed one.
-        refreshBounds(dialog, 3, 0x0C00, 2400);
+        refreshBounds(dialog, 4, 0x0808, 2400);
         QCOMPARE(vmax->value(), 2400.0);
         QCOMPARE(vmin->value(), 300.0);
     }
-
-    // ---- supplies and crates
 
     void suppliesShowTheLastValueOfEachQuantity()
     {

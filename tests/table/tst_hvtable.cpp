@@ -35,11 +35,6 @@ class TestHvTable : public QObject
         QTest::mouseDClick(m_table->windowHandle(), Qt::LeftButton, {},
                            m_table->viewport()->mapTo(m_table, cell.center()));
     }
-    void pressF2(int row, int column)
-    {
-        m_table->setCurrentCell(row, column);
-        QTest::keyClick(m_table, Qt::Key_F2);
-    }
     void typeAndPress(const QString &text, Qt::Key key)
     {
         auto *editor = qobject_cast<QLineEdit *>(QApplication::focusWidget());
@@ -82,10 +77,11 @@ private slots:
         QFETCH(bool, doubleClick);
         QFETCH(int, column);
         const bool editable = column == 0 || column == 3;
+        m_table->setCurrentCell(7, column);
         if (doubleClick)
             this->doubleClick(7, column);
         else
-            pressF2(7, column);
+            QTest::keyClick(m_table, Qt::Key_F2);
         QCOMPARE(m_table->isEditing(), editable);
         QCOMPARE(m_table->editRow(), editable ? 7 : -1);
         QCOMPARE(m_table->editColumn(), editable ? column : -1);
