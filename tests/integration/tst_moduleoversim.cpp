@@ -2,7 +2,7 @@
 // register layouts must agree with the simulated modules', and the firmware and
 // base-address protocols must run end to end. The simulated physics is pinned by
 // tests/sim, the exact bus traffic and locking of the module by tests/module.
-#include "FirmwareRecords.h"
+#include "SimBus.h"
 #include "V1718.h"
 #include "VmUsb.h"
 #include "VmeModule.h"
@@ -14,17 +14,14 @@
 
 namespace {
 
-constexpr quint16 Layout20 = 0x4000;
-constexpr quint16 Layout29 = 0x8000;
-constexpr quint32 SpecialModeRequest = 0x0005, StopRequest = 0x0004;
-constexpr quint32 StatusStop = 0x0004, StatusSpecialMode = 0x0040;
-constexpr quint32 ChannelIsOn = 0x0008, ChannelIsRamping = 0x0010;
-constexpr quint32 ChannelEventEndOfRamp = 0x0010;
+constexpr quint16 Layout20 = 0x4000, Layout29 = 0x8000;
+constexpr quint32 SpecialModeRequest = 0x0005, StopRequest = 0x0004, StatusStop = 0x0004,
+                  StatusSpecialMode = 0x0040;
+constexpr quint32 ChannelIsOn = 0x0008, ChannelIsRamping = 0x0010, ChannelEventEndOfRamp = 0x0010;
 
-/// Drives one firmware pass the way the service dialog does: every record is
-/// sent, the module's answer read, a checksum error acknowledged and the
-/// record sent again. Returns the last special status (0x84 when the whole
-/// pass was accepted) and counts the records sent again.
+/// One firmware pass as the service dialog runs it: a record answered with a checksum
+/// error is acknowledged and sent again (counted in `resent`). Returns 0x84 when the
+/// whole pass was accepted, else the first other answer.
 quint32 sendRecords(VmeModule &module, const QList<QByteArray> &records, int *resent)
 {
     for (const QByteArray &record : records) {
@@ -172,20 +169,23 @@ private slots:
         QFETCH(quint16, base);
         QFETCH(int, serial);
         // The module answers the second record's first two transmissions with a checksum error.
-        QFile crate(m_dir.filePath(QStringLiteral("crate.json")));
-        QVERIFY(crate.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        crate.write(QStringLiteral(R"({"modules": [{"base": "0x%1", "class": %2, "serial": %3,
-             "faults": {"checksum_errors": [{"record": 2, "times": 2}]}}]})")
-                        .arg(base, 0, 16)
-                        .arg(base == Layout20 ? 20 : 29)
-                        .arg(serial)
-                        .toUtf8());
-        crate.close();
-        QCOMPARE(norvsim_reset(qPrintable(crate.fileName())), 0);
+        const QString crate = QStringLiteral(R"({"modules": [{"base": "0x%1", "class": %2,
+            "serial": %3, "faults": {"checksum_errors": [{"record": 2, "times": 2}]}}]})");
+        QCOMPARE(SimBus::resetTo(
+                     m_dir.filePath("crate.json"),
+                     crate.arg(base, 0, 16).arg(base == Layout20 ? 20 : 29).arg(serial).toUtf8()),
+                 0);
         VmeModule module(adapter(), base);
         QVERIFY(enterSpecialMode(module));
 
-        const QList<QByteArray> records = FirmwareRecords::firmware("norv 2.5.0.1", 6);
+        // Six S2 records of 16 bytes from 0x0E8000 on, byte n being 7n + 3.
+        QList<QByteArray> records {FirmwareRecords::record(0, 0, "norv 2.5.0.1")};
+        QByteArray data;
+        for (int n = 0; n < 6 * 16; ++n)
+            data.append(char(n * 7 + 3));
+        for (int r = 0; r < 6; ++r)
+            records << FirmwareRecords::record(2, 0x0E8000 + 16 * r, data.mid(16 * r, 16));
+        records << FirmwareRecords::record(8, 0x0E8000, {});
         int resent = 0;
         module.SetModuleSpecialControlCommand(3);
         QCOMPARE(module.GetModuleSpecialControlStatus(), 0x81u);

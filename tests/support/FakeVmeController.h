@@ -1,9 +1,8 @@
 #pragma once
 
-// FakeVmeController: a VmeController without hardware. It answers from a register file
-// preset with setWord() and friends, and logs every D16 cycle as text: "R 4034 1234" is a
-// read of 0x1234 at 0x4034, "W 4068 3f80" a write; " am<hex>" follows a modifier other
-// than 0x29. setNoDevice() plays a missing bridge, setCycleDelay() widens races.
+// A VmeController without hardware, for tests of everything above the bus. It answers
+// from a register file and logs every D16 cycle as text: "R 4034 1234" is a read of
+// 0x1234 at 0x4034, "W 4068 3f80" a write; " am<hex>" follows a modifier other than 0x29.
 
 #include "VmeController.h"
 
@@ -13,7 +12,6 @@
 
 #include <atomic>
 
-/// A recording stand-in for a VME bridge, for tests of everything above the bus.
 class FakeVmeController : public VmeController
 {
 public:
@@ -26,9 +24,8 @@ public:
 
     /// Presets the word at an absolute address (no cycle is logged).
     void setWord(quint32 address, quint16 value);
-    /// Presets a 32-bit register: high word at address, low word at address + 2.
+    /// Presets a 32-bit or float register: high word at address, low word at address + 2.
     void setRegister32(quint32 address, quint32 value);
-    /// Presets an IEEE-754 float register the same way.
     void setRegisterFloat(quint32 address, float value);
     /// Presets the vendor id and the identity word (high half, device class) of a module.
     void setIdentity(quint32 base, quint32 vendorId, quint16 highWord, quint16 deviceClass);
@@ -42,7 +39,7 @@ public:
 
     /// No device: reads return 0, writes are lost, cycles return -1 (and are still logged).
     void setNoDevice(bool noDevice) { m_noDevice = noDevice; }
-    /// Each cycle sleeps this long before it takes effect.
+    /// Each cycle sleeps this long before it takes effect, to widen races.
     void setCycleDelay(int microseconds) { m_cycleDelayUs = microseconds; }
 
     /// Transactions another thread cut into: a thread's cycle at address + 2 of the same

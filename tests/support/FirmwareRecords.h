@@ -4,7 +4,6 @@
 // firmware files of any shape; written independently of the simulator's parser.
 
 #include <QByteArray>
-#include <QList>
 
 namespace FirmwareRecords {
 
@@ -25,20 +24,6 @@ inline QByteArray record(int type, quint32 address, const QByteArray &data,
     return ("S" + QByteArray::number(type) + QByteArray::number(count, 16).rightJustified(2, '0')
             + body.toHex() + QByteArray::number(checksum, 16).rightJustified(2, '0'))
         .toUpper();
-}
-
-/// A small firmware file: an S0 header carrying `header`, `dataRecords` S2 records of
-/// 16 bytes from 0x0E8000 on (byte n is 7n + 3), and an S8 end record.
-inline QList<QByteArray> firmware(const QByteArray &header, int dataRecords)
-{
-    QList<QByteArray> lines {record(0, 0, header)};
-    for (int r = 0; r < dataRecords; ++r) {
-        QByteArray data;
-        for (int i = 0; i < 16; ++i)
-            data.append(char((r * 16 + i) * 7 + 3));
-        lines << record(2, 0x0E8000 + quint32(r) * 16, data);
-    }
-    return lines << record(8, 0x0E8000, {});
 }
 
 } // namespace FirmwareRecords
