@@ -21,8 +21,7 @@ inline void isolate()
         qunsetenv(name);
 }
 
-/// One read; `ok` tells whether the cycle completed. A failed read gives 0xDEAD,
-/// the cell the bridge leaves untouched.
+/// A failed read gives 0xDEAD, the cell the bridge leaves untouched.
 inline quint16 read16(quint32 address, bool *ok = nullptr)
 {
     uint16_t data = 0xDEAD;
