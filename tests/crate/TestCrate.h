@@ -1,5 +1,7 @@
 #pragma once
 
+#include <CrateView.h>
+
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QString>
@@ -9,6 +11,18 @@
 class TestCrate
 {
 public:
+    /// What a window would tell the crate core, set by the test.
+    struct View : CrateView
+    {
+        int selected = -1;
+        bool overview = false;
+        bool onceRun = false;
+        int selectedChannel() const override { return selected; }
+        bool overviewShown() const override { return overview; }
+        bool onceRunPending() const override { return onceRun; }
+        bool crateDialogShown() const override { return false; }
+    };
+
     /// Points the user-scope settings store into `dir`, so tests never touch
     /// the user's own settings. Call before the first QSettings use.
     static void useSettingsIn(const QString &dir);

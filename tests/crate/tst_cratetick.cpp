@@ -7,7 +7,6 @@
 
 #include <BaseModule.h>
 #include <CrateCore.h>
-#include <CrateView.h>
 #include <norvsim.h>
 
 #include <QElapsedTimer>
@@ -45,17 +44,6 @@ const QList<QByteArray> SelectedRow = names(
     "ChannelCurrentNominal ChannelVoltageInterlockMaxSet ChannelVoltageInterlockMinSet "
     "ChannelCurrentInterlockMaxSet ChannelCurrentInterlockMinSet");
 
-struct FakeView : CrateView
-{
-    int selected = -1;
-    bool overview = false;
-    bool onceRun = false;
-    int selectedChannel() const override { return selected; }
-    bool overviewShown() const override { return overview; }
-    bool onceRunPending() const override { return onceRun; }
-    bool crateDialogShown() const override { return false; }
-};
-
 } // namespace
 
 class TestCrateTick : public QObject
@@ -81,7 +69,7 @@ private:
     TickReading lastReading() const { return m_readings->last().first().value<TickReading>(); }
 
     QTemporaryDir m_dir;
-    FakeView m_view;
+    TestCrate::View m_view;
     std::unique_ptr<CrateCore> m_core;
     std::unique_ptr<QSignalSpy> m_readings;
 };
@@ -97,7 +85,7 @@ void TestCrateTick::initTestCase()
 void TestCrateTick::init()
 {
     QVERIFY(TestCrate::resetDefault());
-    m_view = FakeView();
+    m_view = TestCrate::View();
     m_readings.reset();
     m_core = std::make_unique<CrateCore>();
     m_core->setView(&m_view);
@@ -343,7 +331,7 @@ void TestCrateTick::readerThreadAndBatchesChangeNothing()
         if (!TestCrate::startTrace(m_dir.path()))
             return result;
         norvsim_reset_counters();
-        m_view = FakeView();
+        m_view = TestCrate::View();
         for (int tick = 0; tick < 3 * Rows29; ++tick) {
             m_view.selected = (tick / 5) % Rows20;
             m_view.overview = tick > Rows29;
