@@ -39,7 +39,6 @@ CrateCore::CrateCore(QObject *parent)
     m_readerThread.setObjectName(QStringLiteral("refresh reader"));
     m_reader = new QObject;
     m_reader->moveToThread(&m_readerThread);
-    connect(&m_readerThread, &QThread::finished, m_reader, &QObject::deleteLater);
     m_readerThread.start();
     m_elapsed.start();
 }
@@ -51,6 +50,8 @@ CrateCore::~CrateCore()
     settleReads();
     m_readerThread.quit();
     m_readerThread.wait();
+    // Its thread has ended: nothing runs in it any more.
+    delete m_reader;
     // Modules hold a plain pointer to the controller: they go first.
     deleteModules();
     m_controller.reset();
