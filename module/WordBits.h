@@ -21,10 +21,14 @@ namespace ModuleStatus {
 } // namespace ModuleStatus
 
 namespace ModuleControl {
+    /// Set Stop: requests stop mode.
+    constexpr quint32 SetStop = 0x0004;
     /// doCLEAR: clears the module's events.
     constexpr quint32 Clear = 0x0040;
     /// setKILena: a trip switches the channel off.
     constexpr quint32 KillEnable = 0x4000;
+    /// DoSaveSetValues: stores the set values; reads set while the module stores.
+    constexpr quint32 SaveSetValues = 0x8000;
 } // namespace ModuleControl
 
 namespace ChannelStatus {
