@@ -17,13 +17,6 @@ namespace {
         return runner;
     }
 
-    int runModal(QDialog *dialog)
-    {
-        if (modalRunner())
-            return modalRunner()(dialog);
-        return dialog->exec();
-    }
-
     /// Value, unit and delayed trip as channel `row` has them now.
     void fillFromChannel(DialogSetCurrent &dialog, BaseModule &module, int row)
     {
@@ -39,6 +32,13 @@ namespace {
 } // namespace
 
 void setModalRunner(ModalRunner runner) { modalRunner() = std::move(runner); }
+
+int runModal(QDialog *dialog)
+{
+    if (modalRunner())
+        return modalRunner()(dialog);
+    return dialog->exec();
+}
 
 bool runSetCurrentTrip(QWidget *parent, BaseModule *module, int row)
 {

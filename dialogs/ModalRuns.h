@@ -16,6 +16,8 @@ using ModalRunner = std::function<int(QDialog *dialog)>;
 /// Replaces how the modal dialogs below are run (an empty runner restores
 /// `exec()`). Tests answer the dialog with it instead of hunting for windows.
 void setModalRunner(ModalRunner runner);
+/// Runs `dialog` modally as the runner says; returns its result code.
+int runModal(QDialog *dialog);
 
 /// Action `actionSetCurrentTrip`: asks for the set current and delayed trip of
 /// channel `row` of `module` and, on acceptance, writes both into that
