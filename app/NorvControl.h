@@ -15,6 +15,7 @@ class DialogCrate;
 class DialogModuleControl;
 class DialogOverview;
 class DialogSuppliesTempLimits;
+class DialogWriteProfile;
 class OperatorPrompt;
 class QContextMenuEvent;
 class QLabel;
@@ -60,6 +61,10 @@ public:
     bool overviewShown() const override;
     bool onceRunPending() const override;
     bool crateDialogShown() const override;
+
+signals:
+    /// One line for the profile write's log.
+    void addLineToWriteProfileLog(const QString &s);
 
 public slots:
     /// Gives the automatic timer a new interval in milliseconds.
@@ -137,6 +142,10 @@ private slots:
     void on_actionSetAllChannelsCurrentTrip_triggered();
     void on_actionSettings_triggered();
 
+    // Profiles (NorvControlProfiles.cpp)
+    void on_actionSaveProfile_triggered();
+    void on_actionLoadProfile_triggered();
+
 private:
     OperatorPrompt *prompt() const;
     void connectCrate();
@@ -168,4 +177,5 @@ private:
     DialogChannelBounds *m_dialogChannelBounds = nullptr;
     DialogOverview *m_dialogOverview = nullptr;
     DialogCrate *m_dialogCrate = nullptr;
+    DialogWriteProfile *m_dialogWriteProfile = nullptr;
 };
