@@ -164,7 +164,9 @@ void CrateCore::selectModule(int slot)
 {
     if (slot < 0 || slot >= m_moduleCount)
         return;
-    if (m_sequence && slot != m_current) {
+    // A sequence pins its module; once a rebuild took that module away there
+    // is nothing left to pin, and the new list starts at its first module.
+    if (m_sequence && !m_sequence->aborted() && slot != m_current) {
         information(tr("Another operation is still running on the module. Please wait until it "
                        "has finished."));
         emit moduleSelected(m_current);

@@ -127,11 +127,14 @@ private slots:
         QFETCH(QString, fault);
         QFETCH(QList<double>, after);
         const QJsonObject saveTime {{"save_time_ms", fault == "instant store" ? 0 : 50}};
-        QVERIFY(TestCrate::resetFrom(m_dir.path(), {TestCrate::module(Base20, 20, 1, saveTime)}));
+        QVERIFY(TestCrate::resetFrom(
+            m_dir.path(),
+            {TestCrate::module(0x2000, 20, 1), TestCrate::module(Base20, 20, 2, saveTime)}));
         if (fault == "on")
             TestCrate::switchAllOn(Base20, 20);
         CrateCore core;
         core.initModuleAccess();
+        core.selectModule(1);
         CorePromptRecorder prompt;
         prompt.answers = {CorePrompt::Yes, CorePrompt::No};
         ProfileRecord profile;
@@ -150,6 +153,7 @@ private slots:
         QTEST(int(ProfileWrite::run(*sequence, profile, wait, prompt, noLog)), "result");
         QTEST(prompt.shown, "shown");
         QTEST(m_waits, "waits");
+        QCOMPARE(core.currentModuleIndex(), fault == "rebuild" ? 0 : 1); // a new list starts anew
         QCOMPARE(norvsim_channel_value(Base20, 2, NORVSIM_VSET), after.at(0));
         QCOMPARE(norvsim_channel_value(Base20, 5, NORVSIM_VSET), after.at(1));
         QCOMPARE(norvsim_channel_value(Base20, 5, NORVSIM_VNOM), after.at(2));
