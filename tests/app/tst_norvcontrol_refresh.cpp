@@ -311,7 +311,7 @@ void TestNorvControlRefresh::setBoundsReachesTheInterlockRegisters()
                       Qt::LeftButton);
     QCOMPARE(window.crate()->module(0)->GetChannelVoltageIlkMaxSet(4), 2500.0f);
     QVERIFY(near(window.crate()->module(0)->GetChannelCurrentIlkMaxSet(4), 2.0));
-    QVERIFY(m_prompt->shown().isEmpty());
+    QVERIFY(m_prompt->shown.isEmpty());
 }
 
 QTEST_MAIN(TestNorvControlRefresh)
