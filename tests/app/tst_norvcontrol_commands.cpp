@@ -59,14 +59,6 @@ double vset(int base, int ch) { return norvsim_channel_value(base, ch, NORVSIM_V
 double iset(int base, int ch) { return norvsim_channel_value(base, ch, NORVSIM_ISET); }
 bool near(double a, double b) { return qAbs(a - b) < 1e-6 * qMax(1.0, qAbs(b)); }
 
-// A module object that no refresh tick has reached yet answers its first
-// call with identification only.
-void identifyAll(NorvControl &window)
-{
-    for (int slot = 0; slot < window.crate()->moduleCount(); ++slot)
-        window.crate()->module(slot)->GetModuleDeviceClass();
-}
-
 // A context menu as a list: "!text" for a disabled entry (the title is one)
 // and for every other entry the window action that triggering it fires.
 QStringList menuEntries(NorvControl &window, QMenu *menu)
@@ -149,7 +141,6 @@ private slots:
         PromptRecorder prompt;
         NorvControl window(QStringList {});
         HvTable *table = channelTable(window, 40);
-        identifyAll(window);
         // Three cells of one row: the row is listed, and acted on, three times.
         selectCells(table, {{2, 0}, {2, 1}, {2, 3}});
         QCOMPARE(writesOf(window, {"actionClearEvents"}), QList<quint32>(3, eventStatus20(2)));
@@ -176,8 +167,9 @@ private slots:
         PromptRecorder prompt;
         NorvControl window(QStringList {});
         HvTable *table = channelTable(window, 12);
-        identifyAll(window);
         BaseModule *module = window.crate()->module(0);
+        // Not reached by a refresh tick yet: its first call only identifies it.
+        module->GetModuleDeviceClass();
         module->SetChannelVoltageSet(4, 123.5f);
         // A nominal can only be lowered in stop mode.
         const quint32 control = module->GetModuleControl();
@@ -220,7 +212,6 @@ private slots:
     {
         PromptRecorder prompt;
         NorvControl window(QStringList {});
-        identifyAll(window);
         // The module reports a rate that is not offered: "500" is preselected.
         QCOMPARE(norvsim_inject_wrong_read(Base20, 0x58, 200), 0);
         prompt.answerValue(QStringLiteral("60"));
@@ -240,7 +231,6 @@ private slots:
         PromptRecorder prompt;
         NorvControl window(QStringList {});
         selectCells(channelTable(window, 12), {{1, 0}});
-        identifyAll(window);
         const QString names = QStringLiteral(
             "actionSetVoltage actionSetCurrent actionSetAllVoltages actionSetAllCurrents "
             "actionVoltageRamp actionCurrentRamp actionAdcSamplesPerSecond actionDigitalFilter "
@@ -302,7 +292,6 @@ private slots:
         PromptRecorder prompt;
         NorvControl window(QStringList {});
         HvTable *table = channelTable(window, 12);
-        identifyAll(window);
         const auto entries = [](const QString &list) { return list.split(QLatin1Char('|')); };
         const QString channel = QStringLiteral(
             "actionSetVoltage|actionSetCurrent|actionSetChannelOn|actionSetChannelOff|"
