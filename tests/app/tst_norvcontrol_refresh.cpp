@@ -54,17 +54,9 @@ void trigger(NorvControl &window, const char *name)
     window.findChild<QAction *>(QString::fromLatin1(name))->trigger();
 }
 
-// Ticks until the next tick refreshes `row` (row 0: the tick with the module
-// step), then runs that tick.
 bool refreshRow(NorvControl &window, int row)
 {
-    for (int tick = 0; tick < 2 * CrateCore::MaxModules; ++tick) {
-        const int cursor = window.crate()->rowCursor();
-        window.crate()->refreshTimerUpdate();
-        if (cursor == row || (row == 0 && cursor >= table(window)->rowCount()))
-            return true;
-    }
-    return false;
+    return TestCrate::refreshRow(*window.crate(), row);
 }
 
 bool near(double actual, double expected) { return qAbs(actual - expected) < 1e-4; }

@@ -1,5 +1,6 @@
 #include "TestCrate.h"
 
+#include <CrateCore.h>
 #include <SettingsStore.h>
 #include <norvsim.h>
 
@@ -56,10 +57,7 @@ bool TestCrate::resetFrom(const QString &dir, const QJsonArray &modules)
     file.write(QJsonDocument(QJsonObject {{QStringLiteral("modules"), modules}}).toJson());
     file.close();
     qunsetenv("NORV_SIM_NO_BRIDGE");
-    qputenv("NORV_SIM_CRATE", QFile::encodeName(file.fileName()));
-    const int result = norvsim_reset(nullptr);
-    qunsetenv("NORV_SIM_CRATE");
-    return result == 0;
+    return norvsim_reset(QFile::encodeName(file.fileName()).constData()) == 0;
 }
 
 QJsonObject TestCrate::module(int base, int deviceClass, int serial, const QJsonObject &extra)
@@ -69,6 +67,17 @@ QJsonObject TestCrate::module(int base, int deviceClass, int serial, const QJson
     module.insert(QStringLiteral("class"), deviceClass);
     module.insert(QStringLiteral("serial"), serial);
     return module;
+}
+
+bool TestCrate::refreshRow(CrateCore &core, int row)
+{
+    for (int tick = 0; tick < 2 * CrateCore::MaxModules; ++tick) {
+        const int cursor = core.rowCursor();
+        core.refreshTimerUpdate();
+        if (cursor == row || (row == 0 && cursor >= core.rowCount()))
+            return true;
+    }
+    return false;
 }
 
 bool TestCrate::startTrace(const QString &dir)

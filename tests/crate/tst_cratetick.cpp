@@ -63,9 +63,7 @@ private slots:
     void eventLoopStaysLiveAtBusLatency();
 
 private:
-    /// Ticks until the next tick refreshes `row` (row 0: the tick with the
-    /// module step), then runs that tick.
-    bool refreshRow(int row);
+    bool refreshRow(int row) { return TestCrate::refreshRow(*m_core, row); }
     TickReading lastReading() const { return m_readings->last().first().value<TickReading>(); }
 
     QTemporaryDir m_dir;
@@ -92,17 +90,6 @@ void TestCrateTick::init()
     m_core->initModuleAccess();
     m_core->stopRefresh();
     m_readings = std::make_unique<QSignalSpy>(m_core.get(), &CrateCore::tickRead);
-}
-
-bool TestCrateTick::refreshRow(int row)
-{
-    for (int tick = 0; tick < 2 * CrateCore::MaxModules; ++tick) {
-        const int cursor = m_core->rowCursor();
-        m_core->refreshTimerUpdate();
-        if (cursor == row || (row == 0 && cursor >= m_core->rowCount()))
-            return true;
-    }
-    return false;
 }
 
 void TestCrateTick::moduleAndChannelStepsReportInOrder()
