@@ -69,8 +69,8 @@ public:
                     int current, bool editable, bool *ok) override
     {
         record("getItem", title,
-               QStringLiteral("%1 %2, %3").arg(label, items.join(QLatin1Char('|')),
-                                               items.value(current))
+               QStringLiteral("%1 %2, %3")
+                       .arg(label, items.join(QLatin1Char('|')), items.value(current))
                    + QLatin1String(editable ? " editable" : ""));
         return nextValue(ok).toString();
     }

@@ -180,8 +180,9 @@ private slots:
         selectCells(table, {{4, 0}});
         prompt.answerValue(2500.0);
         trigger(window, "actionSetVoltage");
-        QCOMPARE(prompt.shown.last(), "getDouble: Input a voltage (0...3000 V) for channel 4: "
-                                      "[0...3000] = 123.5, 3 decimals");
+        QCOMPARE(prompt.shown.last(),
+                 "getDouble: Input a voltage (0...3000 V) for channel 4: "
+                 "[0...3000] = 123.5, 3 decimals");
         for (int ch = 0; ch < 12; ++ch)
             QCOMPARE(vset(Base20, ch), ch == 4 ? 2500.0 : 0.0);
 

@@ -96,8 +96,9 @@ void TestNorvControlWindow::noBridgeWarnsAndChoosingAgainReconnects()
     QVERIFY(TestCrate::resetDefault());
     prompt.answerValue(QStringLiteral("Wiener VM-USB"));
     trigger(window, "actionController");
-    QCOMPARE(prompt.shown.last(), "getItem: Please select the VME controller to connect to: "
-                                  "Wiener VM-USB|CAEN V1718, Wiener VM-USB");
+    QCOMPARE(prompt.shown.last(),
+             "getItem: Please select the VME controller to connect to: "
+             "Wiener VM-USB|CAEN V1718, Wiener VM-USB");
     QCOMPARE(listTexts(window), (QStringList {Module20, Module29}));
     QCOMPARE(window.statusBar()->findChild<QLabel *>(QStringLiteral("controllerLabel"))->text(),
              window.crate()->controller()->statusText());
@@ -219,8 +220,9 @@ void TestNorvControlWindow::closeBehaviour_data()
     QTest::newRow("5") << crate << "5" << none << false << true << true;
     QTest::newRow("abc, No") << crate << "abc" << int(QMessageBox::No) << true << true << false;
     // No module, nothing to ramp down: no question, a Cancel would stay unused.
-    QTest::newRow("empty crate, 0") << "empty" << "0" << cancel << false << true << false;
-    QTest::newRow("no bridge, 0") << "no bridge" << "0" << cancel << false << true << false;
+    const QString empty = QStringLiteral("empty"), noBridge = QStringLiteral("no bridge");
+    QTest::newRow("empty crate, 0") << empty << "0" << cancel << false << true << false;
+    QTest::newRow("no bridge, 0") << noBridge << "0" << cancel << false << true << false;
 }
 
 void TestNorvControlWindow::closeBehaviour()
@@ -254,8 +256,9 @@ void TestNorvControlWindow::closeBehaviour()
     trigger(window, "actionQuit");
 
     QCOMPARE(window.isVisible(), !closes);
-    QCOMPARE(prompt.shown, asks ? QStringList {"question: Ramp down all high voltages? [Yes|No|Cancel]"}
-                                : QStringList {});
+    QCOMPARE(prompt.shown,
+             asks ? QStringList {"question: Ramp down all high voltages? [Yes|No|Cancel]"}
+                  : QStringList {});
     // A window that stays open keeps polling.
     QCOMPARE(window.crate()->isRefreshRunning(), !closes);
     if (modules) {
