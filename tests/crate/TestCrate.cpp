@@ -2,6 +2,7 @@
 
 #include <CrateCore.h>
 #include <SettingsStore.h>
+#include <SimBus.h>
 #include <norvsim.h>
 
 #include <QDir>
@@ -51,13 +52,11 @@ bool TestCrate::resetWithoutBridge()
 
 bool TestCrate::resetFrom(const QString &dir, const QJsonArray &modules)
 {
-    QFile file(QDir(dir).filePath(QStringLiteral("crate.json")));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return false;
-    file.write(QJsonDocument(QJsonObject {{QStringLiteral("modules"), modules}}).toJson());
-    file.close();
     qunsetenv("NORV_SIM_NO_BRIDGE");
-    return norvsim_reset(QFile::encodeName(file.fileName()).constData()) == 0;
+    const QJsonObject crate {{QStringLiteral("modules"), modules}};
+    return SimBus::resetTo(QDir(dir).filePath(QStringLiteral("crate.json")),
+                           QJsonDocument(crate).toJson())
+        == 0;
 }
 
 QJsonObject TestCrate::module(int base, int deviceClass, int serial, const QJsonObject &extra)
@@ -113,10 +112,8 @@ quint32 TestCrate::channelControl(int base, int deviceClass, int channel)
 
 void TestCrate::switchAllOn(int base, int deviceClass)
 {
-    // The all-channels-on register, a 32-bit word: high half first.
-    const quint32 address = base + (deviceClass == 29 ? 0xE4 : 0x2B4);
-    norvsim_bus_write(address, 0x29, 2, 0);
-    norvsim_bus_write(address + 2, 0x29, 2, 1);
+    // The all-channels-on register.
+    SimBus::write32(base + (deviceClass == 29 ? 0xE4 : 0x2B4), 1);
 }
 
 int TestCrate::channelsOn(int base, int deviceClass)

@@ -58,8 +58,7 @@ private slots:
     void selection();
     void serviceFlagShowsEachModuleOnce();
 
-    void sequencePausesPinsAndRefuses();
-    void rebuildAbortsARunningSequence();
+    void sequencePausesPinsRefusesAndAborts();
     void pausesNestAndNeedAController();
 
     void channelBoundsAreWrittenOnceTheControlWordIsTaken();
@@ -257,7 +256,7 @@ void TestCrateCore::serviceFlagShowsEachModuleOnce()
     QCOMPARE(service.size(), 2);
 }
 
-void TestCrateCore::sequencePausesPinsAndRefuses()
+void TestCrateCore::sequencePausesPinsRefusesAndAborts()
 {
     CrateCore &core = start();
     core.startRefresh();
@@ -281,12 +280,8 @@ void TestCrateCore::sequencePausesPinsAndRefuses()
     QVERIFY(!core.isSequenceRunning());
     core.selectModule(1);
     QCOMPARE(core.currentModuleIndex(), 1);
-}
 
-void TestCrateCore::rebuildAbortsARunningSequence()
-{
-    CrateCore &core = start();
-    std::unique_ptr<Sequence> sequence = core.beginSequence();
+    sequence = core.beginSequence();
     QVERIFY(sequence && !sequence->aborted());
     core.initModuleAccess();
     // The module list is new: the sequence sees its module gone, and the
