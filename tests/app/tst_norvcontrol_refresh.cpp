@@ -209,17 +209,16 @@ void TestNorvControlRefresh::tableEditsReachTheShownModule()
         window.crate()->refreshTimerUpdate();
     HvTable *view = table(window);
 
+    // Typed into the table (that the refresh leaves a cell being edited alone
+    // is the table's test).
     QLineEdit *editor = startEdit(view, 2, 0);
     QVERIFY(editor);
     QTest::keyClicks(editor, QStringLiteral("250.5"));
     QTest::keyClick(editor, Qt::Key_Return);
     QTRY_COMPARE(norvsim_channel_value(Base20, 2, NORVSIM_VSET), 250.5);
-    QVERIFY(refreshRow(window, 2));
-    QCOMPARE(cellText(window, 2, 0), QStringLiteral("250.5"));
 
     // Not a number: not a single bus cycle (counted once the selection,
     // which reads the serial number, has moved).
-    const double iset = norvsim_channel_value(Base20, 4, NORVSIM_ISET);
     editor = startEdit(view, 4, 3);
     QVERIFY(editor);
     norvsim_reset_counters();
@@ -228,9 +227,7 @@ void TestNorvControlRefresh::tableEditsReachTheShownModule()
     QTRY_COMPARE(view->editRow(), -1);
     QTest::qWait(20);
     QCOMPARE(norvsim_cycle_count(Base20), qint64(0));
-    QCOMPARE(norvsim_channel_value(Base20, 4, NORVSIM_ISET), iset);
 
-    // That the refresh leaves a cell being edited alone is the table's test.
     // The current is given in the module's unit, mA; edits go to the module shown.
     emit view->currentSetEntered(4, 1.5f);
     QVERIFY(near(norvsim_channel_value(Base20, 4, NORVSIM_ISET), 0.0015));
