@@ -22,7 +22,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSignalSpy>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -33,7 +32,6 @@ namespace {
 
 constexpr int Base20 = 0x4000;
 constexpr int Base29 = 0x8000;
-constexpr int Serial20 = 4711;
 constexpr int Rows20 = 12;
 constexpr int StatusColumn = HvTable::StatusColumn;
 
@@ -55,17 +53,9 @@ void trigger(NorvControl &window, const char *name)
     window.findChild<QAction *>(QString::fromLatin1(name))->trigger();
 }
 
-// Ticks until the next tick refreshes `row` (row 0: the tick with the module
-// step), then runs that tick.
 bool refreshRow(NorvControl &window, int row)
 {
-    for (int tick = 0; tick < 2 * CrateCore::MaxModules; ++tick) {
-        const int cursor = window.crate()->rowCursor();
-        window.crate()->refreshTimerUpdate();
-        if (cursor == row || (row == 0 && cursor >= table(window)->rowCount()))
-            return true;
-    }
-    return false;
+    return TestCrate::refreshRow(*window.crate(), row);
 }
 
 bool near(double actual, double expected) { return qAbs(actual - expected) < 1e-4; }
@@ -174,7 +164,6 @@ void TestNorvControlRefresh::onePassShowsEveryRowFormatted()
         QCOMPARE(table(window)->item(ch, StatusColumn)->background().color(),
                  QColor(ch == 0 ? Qt::yellow : Qt::green));
     }
-    QCOMPARE(window.crate()->rowCursor(), Rows20);
 }
 
 void TestNorvControlRefresh::labelsAndOverviewFollowTheModules()
@@ -183,8 +172,6 @@ void TestNorvControlRefresh::labelsAndOverviewFollowTheModules()
     BaseModule *module = window.crate()->module(0);
     module->SetChannelEventMask(3, 0x0010);
     window.crate()->refreshTimerUpdate();
-    QCOMPARE(label(window, "lblConnect"),
-             QStringLiteral("Connected to DC20 sn. 4711 at VME BA 0x4000"));
     QCOMPARE(label(window, "lblSerial"), QStringLiteral("4711"));
     table(window)->setCurrentCell(3, 0);
     QVERIFY(refreshRow(window, 0));
@@ -222,17 +209,16 @@ void TestNorvControlRefresh::tableEditsReachTheShownModule()
         window.crate()->refreshTimerUpdate();
     HvTable *view = table(window);
 
+    // Typed into the table (that the refresh leaves a cell being edited alone
+    // is the table's test).
     QLineEdit *editor = startEdit(view, 2, 0);
     QVERIFY(editor);
     QTest::keyClicks(editor, QStringLiteral("250.5"));
     QTest::keyClick(editor, Qt::Key_Return);
     QTRY_COMPARE(norvsim_channel_value(Base20, 2, NORVSIM_VSET), 250.5);
-    QVERIFY(refreshRow(window, 2));
-    QCOMPARE(cellText(window, 2, 0), QStringLiteral("250.5"));
 
     // Not a number: not a single bus cycle (counted once the selection,
     // which reads the serial number, has moved).
-    const double iset = norvsim_channel_value(Base20, 4, NORVSIM_ISET);
     editor = startEdit(view, 4, 3);
     QVERIFY(editor);
     norvsim_reset_counters();
@@ -241,22 +227,6 @@ void TestNorvControlRefresh::tableEditsReachTheShownModule()
     QTRY_COMPARE(view->editRow(), -1);
     QTest::qWait(20);
     QCOMPARE(norvsim_cycle_count(Base20), qint64(0));
-    QCOMPARE(norvsim_channel_value(Base20, 4, NORVSIM_ISET), iset);
-
-    // While a set value is edited the refresh updates the rest of its row only.
-    QVERIFY(startEdit(view, 5, 0));
-    QCOMPARE(view->editRow(), 5);
-    window.crate()->module(0)->SetChannelVoltageSet(5, 777.0f);
-    QCOMPARE(norvsim_set_channel_value(Base20, 5, NORVSIM_VOUT, 123.4), 0);
-    QVERIFY(refreshRow(window, 5));
-    QCOMPARE(cellText(window, 5, 0), QStringLiteral("0.0"));
-    QCOMPARE(cellText(window, 5, 1), QStringLiteral("123.4"));
-    QCOMPARE(cellText(window, 5, StatusColumn), QStringLiteral("Ramp"));
-    // Abandoned: the refresh owns the cell again.
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
-    QTRY_COMPARE(view->editRow(), -1);
-    QVERIFY(refreshRow(window, 5));
-    QCOMPARE(cellText(window, 5, 0), QStringLiteral("777.0"));
 
     // The current is given in the module's unit, mA; edits go to the module shown.
     emit view->currentSetEntered(4, 1.5f);
@@ -279,14 +249,10 @@ void TestNorvControlRefresh::channelDialogFollowsTheSelectedChannel()
     QVERIFY(dialog->windowTitle().contains(QLatin1String("2")));
     QVERIFY(!isOn->isChecked());
 
-    // The operator's tick survives polling until it is sent.
+    // Switched on by the dialog's own request, and shown so by the next pass
+    // (that the operator's tick survives polling is the dialog's test).
     window.crate()->module(0)->SetChannelVoltageSet(2, 1500.0f);
     dialog->findChild<QCheckBox *>(QStringLiteral("chk_setON"))->setChecked(true);
-    QVERIFY(refreshRow(window, 2));
-    QVERIFY(dialog->findChild<QCheckBox *>(QStringLiteral("chk_setON"))->isChecked());
-    QCOMPARE(TestCrate::channelControl(Base20, 20, 2) & 0x0008, 0u);
-
-    // Switched on by the dialog's own request, and shown so by the next pass.
     QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("btnSetControl")),
                       Qt::LeftButton);
     QCOMPARE(TestCrate::channelControl(Base20, 20, 2) & 0x0008, 0x0008u);
@@ -303,15 +269,14 @@ void TestNorvControlRefresh::setBoundsReachesTheInterlockRegisters()
     window.crate()->refreshTimerUpdate();
     table(window)->setCurrentCell(4, 3);
     QVERIFY(refreshRow(window, 4));
-    auto *voltageMax = bounds->findChild<QDoubleSpinBox *>(QStringLiteral("spbVoltageIlkMax"));
-    QCOMPARE(voltageMax->maximum(), 3030.0); // 1 % beyond the nominal
-    voltageMax->setValue(2500.0);
+    // The spin box takes 2500 V only once the channel's nominal has reached the dialog.
+    bounds->findChild<QDoubleSpinBox *>(QStringLiteral("spbVoltageIlkMax"))->setValue(2500.0);
     bounds->findChild<QDoubleSpinBox *>(QStringLiteral("spbCurrentIlkMax"))->setValue(2.0); // mA
     QTest::mouseClick(bounds->findChild<QPushButton *>(QStringLiteral("btnSetBounds")),
                       Qt::LeftButton);
     QCOMPARE(window.crate()->module(0)->GetChannelVoltageIlkMaxSet(4), 2500.0f);
     QVERIFY(near(window.crate()->module(0)->GetChannelCurrentIlkMaxSet(4), 2.0));
-    QVERIFY(m_prompt->shown().isEmpty());
+    QVERIFY(m_prompt->shown.isEmpty());
 }
 
 QTEST_MAIN(TestNorvControlRefresh)

@@ -6,7 +6,6 @@
 #include "TestCrate.h"
 
 #include <BaseController.h>
-#include <BaseModule.h>
 #include <CrateCore.h>
 #include <HvTable.h>
 #include <NorvControl.h>
@@ -18,7 +17,6 @@
 #include <QDir>
 #include <QLabel>
 #include <QListWidget>
-#include <QPointer>
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QTemporaryDir>
@@ -26,7 +24,6 @@
 
 namespace {
 
-const QString Title = QStringLiteral("norv VME Control");
 const QString Module20 = QStringLiteral("VME BA 0x4000\n4711");
 const QString Module29 = QStringLiteral("VME BA 0x8000\n4712");
 
@@ -66,8 +63,6 @@ private slots:
     void serviceWord();
     void closeBehaviour_data();
     void closeBehaviour();
-    void closingWithNoModuleNeverAsks_data();
-    void closingWithNoModuleNeverAsks();
 
 private:
     QTemporaryDir m_dir;
@@ -92,32 +87,21 @@ void TestNorvControlWindow::noBridgeWarnsAndChoosingAgainReconnects()
     PromptRecorder prompt;
     NorvControl window(QStringList {});
 
-    QCOMPARE(prompt.shown().size(), 1);
-    const PromptRecorder::Shown warning = prompt.shown().first();
-    QCOMPARE(warning.kind, QStringLiteral("warning"));
-    QCOMPARE(warning.title, Title);
-    QVERIFY(warning.text.startsWith(QLatin1String("Can not init VME controller Wiener VM-USB!")));
-    QCOMPARE(warning.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
-    auto *controllerLabel
-        = window.statusBar()->findChild<QLabel *>(QStringLiteral("controllerLabel"));
-    QCOMPARE(controllerLabel->text(),
-             QStringLiteral("<font color=\"red\">Not connected to VME controller Wiener VM-USB!"));
-    QVERIFY(listTexts(window).isEmpty());
+    // The text is the crate core test's.
+    QCOMPARE(prompt.shown.size(), 1);
+    QVERIFY(prompt.shown.first().startsWith("warning: Can not init VME controller Wiener VM-USB!"));
+    QVERIFY(prompt.shown.first().endsWith(" [Ok]"));
 
     // The bridge is plugged in; the operator picks the controller again.
     QVERIFY(TestCrate::resetDefault());
     prompt.answerValue(QStringLiteral("Wiener VM-USB"));
     trigger(window, "actionController");
-    const PromptRecorder::Shown choice = prompt.shown().last();
-    QCOMPARE(choice.kind, QStringLiteral("getItem"));
-    QCOMPARE(choice.title, Title);
-    QCOMPARE(choice.text, QStringLiteral("Please select the VME controller to connect to:"));
-    QCOMPARE(choice.items, (QStringList {"Wiener VM-USB", "CAEN V1718"}));
-    QCOMPARE(choice.current, 0);
-    QVERIFY(!choice.editable);
+    QCOMPARE(prompt.shown.last(),
+             "getItem: Please select the VME controller to connect to: "
+             "Wiener VM-USB|CAEN V1718, Wiener VM-USB");
     QCOMPARE(listTexts(window), (QStringList {Module20, Module29}));
-    QVERIFY(window.crate()->isRefreshRunning());
-    QCOMPARE(controllerLabel->text(), window.crate()->controller()->statusText());
+    QCOMPARE(window.statusBar()->findChild<QLabel *>(QStringLiteral("controllerLabel"))->text(),
+             window.crate()->controller()->statusText());
 
     // The choice is stored in the user's INI file.
     QFile ini(QDir(m_dir.path()).filePath(QStringLiteral("Norvtek/norvcontrol.ini")));
@@ -147,12 +131,11 @@ void TestNorvControlWindow::silentModuleShowsNotConnectedAndComesBack()
     QCOMPARE(norvsim_inject_replug(0x4000), 0);
     for (int tick = 0; tick < 3 && window.crate()->moduleState(0) != ModuleSlot::Shown; ++tick)
         window.crate()->refreshTimerUpdate();
-    QCOMPARE(window.crate()->moduleState(0), int(ModuleSlot::Shown));
     QCOMPARE(listTexts(window), (QStringList {Module20, Module29}));
     QVERIFY(table->isEnabled());
     QCOMPARE(labelText(window, "lblConnect"),
              QStringLiteral("Connected to DC20 sn. 4711 at VME BA 0x4000"));
-    QVERIFY(prompt.shown().isEmpty());
+    QVERIFY(prompt.shown.isEmpty());
 }
 
 void TestNorvControlWindow::moduleAndChannelSelection()
@@ -160,36 +143,30 @@ void TestNorvControlWindow::moduleAndChannelSelection()
     PromptRecorder prompt;
     NorvControl window(QStringList {});
     window.crate()->refreshTimerUpdate(); // sizes the table
-    QSignalSpy moduleChanged(window.crate(), &CrateCore::currentModuleChanged);
-    QSignalSpy channelChanged(window.crate(), &CrateCore::currentChannelChanged);
+    auto *list = window.findChild<QListWidget *>(QStringLiteral("lstModules"));
 
-    // Previous on row 0 wraps to the last row, next wraps back.
+    // Previous on row 0 wraps to the last row, next wraps back; the core
+    // follows the list (what it reports then is the crate core test's).
     trigger(window, "actionPreviousModule");
-    QCOMPARE(window.findChild<QListWidget *>(QStringLiteral("lstModules"))->currentRow(), 1);
+    QCOMPARE(list->currentRow(), 1);
     QCOMPARE(window.crate()->currentModuleIndex(), 1);
-    QCOMPARE(moduleChanged.size(), 1);
-    QCOMPARE(moduleChanged.at(0).at(0).toInt(), 4712);
-    QCOMPARE(channelChanged.size(), 1);
     trigger(window, "actionNextModule");
     QCOMPARE(window.crate()->currentModuleIndex(), 0);
-    QCOMPARE(moduleChanged.size(), 2);
 
     // While a sequence works on the module the list stays where it is.
     {
         const std::unique_ptr<Sequence> sequence = window.crate()->beginSequence();
         trigger(window, "actionNextModule");
-        QCOMPARE(window.findChild<QListWidget *>(QStringLiteral("lstModules"))->currentRow(), 0);
-        QCOMPARE(prompt.shown().last().kind, QStringLiteral("information"));
+        QCOMPARE(list->currentRow(), 0);
+        QVERIFY(prompt.shown.last().startsWith("information: "));
     }
-    QCOMPARE(moduleChanged.size(), 2);
 
-    // A row of the table selects its channel; another cell of it reports nothing new.
-    auto *table = window.findChild<HvTable *>(QStringLiteral("table"));
-    table->setCurrentCell(5, 0);
-    table->setCurrentCell(5, 3);
+    // A cell of the table selects its row's channel.
+    QSignalSpy channelChanged(window.crate(), &CrateCore::currentChannelChanged);
+    window.findChild<HvTable *>(QStringLiteral("table"))->setCurrentCell(5, 3);
     QCOMPARE(labelText(window, "lblChannel"), QStringLiteral("Channel 5 selected"));
-    QCOMPARE(channelChanged.size(), 3);
-    QCOMPARE(channelChanged.last(), (QVariantList {4711, 5}));
+    QCOMPARE(channelChanged.size(), 1);
+    QCOMPARE(channelChanged.first(), (QVariantList {4711, 5}));
 }
 
 void TestNorvControlWindow::serviceWord_data()
@@ -225,78 +202,69 @@ void TestNorvControlWindow::serviceWord()
 
 void TestNorvControlWindow::closeBehaviour_data()
 {
+    QTest::addColumn<QString>("crate"); // "default", "empty" or "no bridge"
     QTest::addColumn<QString>("setting"); // empty: not stored
     QTest::addColumn<int>("answer");
     QTest::addColumn<bool>("asks");
     QTest::addColumn<bool>("closes");
     QTest::addColumn<bool>("switchesOff");
+    const QString crate = QStringLiteral("default");
     const int none = QMessageBox::NoButton;
-    QTest::newRow("unset, Yes") << QString() << int(QMessageBox::Yes) << true << true << true;
-    QTest::newRow("0, No") << "0" << int(QMessageBox::No) << true << true << false;
-    QTest::newRow("0, Cancel") << "0" << int(QMessageBox::Cancel) << true << false << false;
-    QTest::newRow("1") << "1" << none << false << true << true;
-    QTest::newRow("2") << "2" << none << false << true << false;
-    QTest::newRow("5") << "5" << none << false << true << true;
-    QTest::newRow("abc, No") << "abc" << int(QMessageBox::No) << true << true << false;
+    const int cancel = QMessageBox::Cancel;
+    QTest::newRow("unset, Yes") << crate << QString() << int(QMessageBox::Yes) << true << true
+                                << true;
+    QTest::newRow("0, No") << crate << "0" << int(QMessageBox::No) << true << true << false;
+    QTest::newRow("0, Cancel") << crate << "0" << cancel << true << false << false;
+    QTest::newRow("1") << crate << "1" << none << false << true << true;
+    QTest::newRow("2") << crate << "2" << none << false << true << false;
+    QTest::newRow("5") << crate << "5" << none << false << true << true;
+    QTest::newRow("abc, No") << crate << "abc" << int(QMessageBox::No) << true << true << false;
+    // No module, nothing to ramp down: no question, a Cancel would stay unused.
+    const QString empty = QStringLiteral("empty"), noBridge = QStringLiteral("no bridge");
+    QTest::newRow("empty crate, 0") << empty << "0" << cancel << false << true << false;
+    QTest::newRow("no bridge, 0") << noBridge << "0" << cancel << false << true << false;
 }
 
 void TestNorvControlWindow::closeBehaviour()
 {
+    QFETCH(QString, crate);
     QFETCH(QString, setting);
     QFETCH(int, answer);
     QFETCH(bool, asks);
     QFETCH(bool, closes);
     QFETCH(bool, switchesOff);
+    if (crate == QLatin1String("empty"))
+        QVERIFY(TestCrate::resetFrom(m_dir.path(), QJsonArray {}));
+    else if (crate == QLatin1String("no bridge"))
+        QVERIFY(TestCrate::resetWithoutBridge());
     if (!setting.isEmpty())
         TestCrate::setSetting(QStringLiteral("OnExitBehaviour"), setting);
     PromptRecorder prompt;
     NorvControl window(QStringList {});
+    prompt.shown.clear(); // the no-bridge warning
     window.show();
     // Before any refresh tick: the second module object has not been
     // identified yet and must be switched off all the same.
-    TestCrate::switchAllOn(0x4000, 20);
-    TestCrate::switchAllOn(0x8000, 29);
-    QCOMPARE(TestCrate::channelsOn(0x4000, 20), 12);
-    QCOMPARE(TestCrate::channelsOn(0x8000, 29), 24);
+    const bool modules = crate == QLatin1String("default");
+    if (modules) {
+        TestCrate::switchAllOn(0x4000, 20);
+        TestCrate::switchAllOn(0x8000, 29);
+    }
 
     if (answer != QMessageBox::NoButton)
         prompt.answerButton(QMessageBox::StandardButton(answer));
     trigger(window, "actionQuit");
 
     QCOMPARE(window.isVisible(), !closes);
-    QCOMPARE(prompt.shown().size(), asks ? 1 : 0);
-    if (asks) {
-        const PromptRecorder::Shown question = prompt.shown().first();
-        QCOMPARE(question.kind, QStringLiteral("question"));
-        QCOMPARE(question.title, Title);
-        QCOMPARE(question.text, QStringLiteral("Ramp down all high voltages?"));
-        QCOMPARE(question.buttons, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
-    }
+    QCOMPARE(prompt.shown,
+             asks ? QStringList {"question: Ramp down all high voltages? [Yes|No|Cancel]"}
+                  : QStringList {});
     // A window that stays open keeps polling.
     QCOMPARE(window.crate()->isRefreshRunning(), !closes);
-    QCOMPARE(TestCrate::channelsOn(0x4000, 20), switchesOff ? 0 : 12);
-    QCOMPARE(TestCrate::channelsOn(0x8000, 29), switchesOff ? 0 : 24);
-}
-
-void TestNorvControlWindow::closingWithNoModuleNeverAsks_data()
-{
-    QTest::addColumn<bool>("bridge");
-    QTest::newRow("empty crate") << true;
-    QTest::newRow("no bridge") << false;
-}
-
-void TestNorvControlWindow::closingWithNoModuleNeverAsks()
-{
-    QFETCH(bool, bridge);
-    QVERIFY(bridge ? TestCrate::resetFrom(m_dir.path(), QJsonArray {})
-                   : TestCrate::resetWithoutBridge());
-    TestCrate::setSetting(QStringLiteral("OnExitBehaviour"), QStringLiteral("0"));
-    PromptRecorder prompt;
-    NorvControl window(QStringList {});
-    prompt.clear(); // the no-bridge warning
-    prompt.answerButton(QMessageBox::Cancel);
-    QVERIFY(window.close());
-    QVERIFY(prompt.shown().isEmpty());
+    if (modules) {
+        QCOMPARE(TestCrate::channelsOn(0x4000, 20), switchesOff ? 0 : 12);
+        QCOMPARE(TestCrate::channelsOn(0x8000, 29), switchesOff ? 0 : 24);
+    }
 }
 
 QTEST_MAIN(TestNorvControlWindow)

@@ -1,6 +1,8 @@
 #include "TestCrate.h"
 
+#include <CrateCore.h>
 #include <SettingsStore.h>
+#include <SimBus.h>
 #include <norvsim.h>
 
 #include <QDir>
@@ -50,16 +52,11 @@ bool TestCrate::resetWithoutBridge()
 
 bool TestCrate::resetFrom(const QString &dir, const QJsonArray &modules)
 {
-    QFile file(QDir(dir).filePath(QStringLiteral("crate.json")));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return false;
-    file.write(QJsonDocument(QJsonObject {{QStringLiteral("modules"), modules}}).toJson());
-    file.close();
     qunsetenv("NORV_SIM_NO_BRIDGE");
-    qputenv("NORV_SIM_CRATE", QFile::encodeName(file.fileName()));
-    const int result = norvsim_reset(nullptr);
-    qunsetenv("NORV_SIM_CRATE");
-    return result == 0;
+    const QJsonObject crate {{QStringLiteral("modules"), modules}};
+    return SimBus::resetTo(QDir(dir).filePath(QStringLiteral("crate.json")),
+                           QJsonDocument(crate).toJson())
+        == 0;
 }
 
 QJsonObject TestCrate::module(int base, int deviceClass, int serial, const QJsonObject &extra)
@@ -69,6 +66,17 @@ QJsonObject TestCrate::module(int base, int deviceClass, int serial, const QJson
     module.insert(QStringLiteral("class"), deviceClass);
     module.insert(QStringLiteral("serial"), serial);
     return module;
+}
+
+bool TestCrate::refreshRow(CrateCore &core, int row)
+{
+    for (int tick = 0; tick < 2 * CrateCore::MaxModules; ++tick) {
+        const int cursor = core.rowCursor();
+        core.refreshTimerUpdate();
+        if (cursor == row || (row == 0 && cursor >= core.rowCount()))
+            return true;
+    }
+    return false;
 }
 
 bool TestCrate::startTrace(const QString &dir)
@@ -104,10 +112,8 @@ quint32 TestCrate::channelControl(int base, int deviceClass, int channel)
 
 void TestCrate::switchAllOn(int base, int deviceClass)
 {
-    // The all-channels-on register, a 32-bit word: high half first.
-    const quint32 address = base + (deviceClass == 29 ? 0xE4 : 0x2B4);
-    norvsim_bus_write(address, 0x29, 2, 0);
-    norvsim_bus_write(address + 2, 0x29, 2, 1);
+    // The all-channels-on register.
+    SimBus::write32(base + (deviceClass == 29 ? 0xE4 : 0x2B4), 1);
 }
 
 int TestCrate::channelsOn(int base, int deviceClass)

@@ -6,6 +6,8 @@
 #include <QJsonObject>
 #include <QString>
 
+class CrateCore;
+
 /// Shared set-up of the main-window tests: a private settings store and the
 /// simulated crate that the program reaches through the real adapters.
 class TestCrate
@@ -39,6 +41,10 @@ public:
     /// One module of a crate description; `extra` adds keys.
     static QJsonObject module(int base, int deviceClass, int serial,
                               const QJsonObject &extra = QJsonObject());
+
+    /// Ticks until the next tick refreshes `row` of the shown module (row 0:
+    /// the tick with the module step), then runs that tick.
+    static bool refreshRow(CrateCore &core, int row);
 
     /// Starts recording every bus cycle into a file in `dir`.
     static bool startTrace(const QString &dir);

