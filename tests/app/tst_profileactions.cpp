@@ -46,23 +46,19 @@ private slots:
         norvsim_inject_unplug(0x4000, -1);
         trigger("actionSaveProfile");
         norvsim_inject_replug(0x4000);
-        QStringList refusals;
-        for (const PromptRecorder::Shown &shown : prompt.shown())
-            refusals << shown.kind + ": " + shown.text;
-        QCOMPARE(refusals,
+        QCOMPARE(prompt.shown,
                  (QStringList {"information: The module is in special mode. Its profile cannot "
-                               "be saved.",
+                               "be saved. [Ok]",
                                "information: The module does not answer. Its profile cannot be "
-                               "saved."}));
+                               "saved. [Ok]"}));
 
         prompt.answerValue(dir + "/first");
         trigger("actionSaveProfile");
         QCOMPARE(window.statusBar()->currentMessage(), "Profile saved to file " + first + ".");
         prompt.answerValue(first + "/sub");
         trigger("actionSaveProfile");
-        QCOMPARE(prompt.shown("warning").size(), 1);
-        QVERIFY(prompt.shown("warning").at(0).text.startsWith(
-            "The profile could not be saved to file " + first + "/sub.txt: "));
+        QVERIFY(prompt.shown.last().startsWith("warning: The profile could not be saved to file "
+                                               + first + "/sub.txt: "));
         QCOMPARE(window.statusBar()->currentMessage(), QString());
 
         QSettings(first, QSettings::IniFormat).setValue("Channel0/VoltageSet", "5.000");
@@ -82,7 +78,7 @@ private slots:
         }
         ModalRuns::setModalRunner(nullptr);
         QCOMPARE(norvsim_channel_value(0x4000, 0, NORVSIM_VSET), 5.0);
-        QCOMPARE(prompt.shown("information").last().text, "Profile written into device!");
+        QCOMPARE(prompt.shown.last(), "information: Profile written into device! [Ok]");
         // The log starts afresh with every load: the file line, the module's
         // nine lines, and eleven lines for each of the 12 channels.
         QCOMPARE(logs.size(), 2);
