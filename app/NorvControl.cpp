@@ -102,8 +102,7 @@ void NorvControl::connectCrate()
             Qt::QueuedConnection);
     connect(m_ui->table, &HvTable::voltageSetEntered, this, &NorvControl::tableVoltageEntered);
     connect(m_ui->table, &HvTable::currentSetEntered, this, &NorvControl::tableCurrentEntered);
-    connect(m_ui->table, &HvTable::entryRefused, this,
-            [this](int, int, const QString &reason) { refuseEntry(reason); });
+    connect(m_ui->table, &HvTable::entryRefused, this, &NorvControl::tableEntryRefused);
 }
 
 bool NorvControl::isServiceWord(const QStringList &arguments)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <CrateView.h>
+#include <SetValueInput.h>
 
 #include <QMainWindow>
 #include <QStringList>
@@ -141,6 +142,7 @@ private slots:
     // Set values typed into the table, in the units it shows (NorvControlGuards.cpp)
     void tableVoltageEntered(int channel, double value);
     void tableCurrentEntered(int channel, double value);
+    void tableEntryRefused(int channel, int column, const QString &text);
     void refuseEntry(const QString &reason);
 
 private:
@@ -161,6 +163,8 @@ private:
     bool currentModuleSilent();
     /// Greys the module's labels while they show no present values.
     void setModuleLabelsLive(bool live);
+    /// What a table cell of the module accepts, in the units the table shows.
+    static SetValueInput::Range tableRange(BaseModule *module, int channel, bool current);
     /// The short red alarm for supplies and temperature out of range.
     void showHealth(const ModuleStepReading &step);
     /// Lays the labels out so that their texts never move the table.

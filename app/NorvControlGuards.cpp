@@ -38,23 +38,34 @@ bool NorvControl::currentModuleSilent()
     return m_crate->moduleCount() > 0 && !answeringModule(m_crate->currentModule());
 }
 
+SetValueInput::Range NorvControl::tableRange(BaseModule *module, int channel, bool current)
+{
+    const DisplayFormat shown = module->displayFormat();
+    if (current) {
+        const int own = DisplayFormat::currentUnitIndex(module->currentUnit(channel));
+        const double nominal = qAbs(double(module->GetChannelCurrentNominal(channel)));
+        return {0.0, shown.currentToDisplay(nominal, own), shown.currentUnitText()};
+    }
+    const double nominal = qAbs(double(module->GetChannelVoltageNominal(channel)));
+    const double lowest
+        = CommandInputs::allowsNegativeVoltage(module->firmwareName()) ? -nominal : 0.0;
+    return {shown.voltageToDisplay(lowest), shown.voltageToDisplay(nominal),
+            shown.voltageUnitText()};
+}
+
 void NorvControl::tableVoltageEntered(int channel, double value)
 {
     BaseModule *module = commandModule();
     if (!module)
         return;
-    const DisplayFormat shown = module->displayFormat();
-    const double nominal = qAbs(double(module->GetChannelVoltageNominal(channel)));
-    const double lowest
-        = CommandInputs::allowsNegativeVoltage(module->firmwareName()) ? -nominal : 0.0;
-    const SetValueInput::Result checked = SetValueInput::fromValue(
-        value,
-        {shown.voltageToDisplay(lowest), shown.voltageToDisplay(nominal), shown.voltageUnitText()});
+    const SetValueInput::Result checked
+        = SetValueInput::fromValue(value, tableRange(module, channel, false));
     if (!checked.accepted) {
         refuseEntry(checked.refusal);
         return;
     }
-    m_crate->setChannelVoltageSet(channel, float(shown.voltageFromDisplay(checked.value)));
+    m_crate->setChannelVoltageSet(
+        channel, float(module->displayFormat().voltageFromDisplay(checked.value)));
 }
 
 void NorvControl::tableCurrentEntered(int channel, double value)
@@ -62,16 +73,23 @@ void NorvControl::tableCurrentEntered(int channel, double value)
     BaseModule *module = commandModule();
     if (!module)
         return;
-    const DisplayFormat shown = module->displayFormat();
-    const int own = DisplayFormat::currentUnitIndex(module->currentUnit(channel));
-    const double nominal = qAbs(double(module->GetChannelCurrentNominal(channel)));
-    const SetValueInput::Result checked = SetValueInput::fromValue(
-        value, {0.0, shown.currentToDisplay(nominal, own), shown.currentUnitText()});
+    const SetValueInput::Result checked
+        = SetValueInput::fromValue(value, tableRange(module, channel, true));
     if (!checked.accepted) {
         refuseEntry(checked.refusal);
         return;
     }
-    m_crate->setChannelCurrentSet(channel, float(shown.currentFromDisplay(checked.value, own)));
+    const int own = DisplayFormat::currentUnitIndex(module->currentUnit(channel));
+    m_crate->setChannelCurrentSet(
+        channel, float(module->displayFormat().currentFromDisplay(checked.value, own)));
+}
+
+void NorvControl::tableEntryRefused(int channel, int column, const QString &text)
+{
+    if (BaseModule *module = commandModule())
+        refuseEntry(SetValueInput::fromText(
+                        text, tableRange(module, channel, column == HvTable::CurrentSetColumn))
+                        .refusal);
 }
 
 void NorvControl::refuseEntry(const QString &reason)

@@ -270,8 +270,10 @@ QStringList CrateCore::switchAllModulesOff()
         // A module object that has not been identified yet (no tick has
         // reached it, or it just came back) spends its first call on
         // identification and would drop the switch-off. One that does not
-        // identify itself now does not take the write either.
-        if (!module->connected()) {
+        // answer now (the test of the connection states) does not take the
+        // write either.
+        const bool connected = module->connected();
+        if (!connected || module->GetModuleSerialNumber() == 0) {
             unreached.append(module->GetModuleAddress());
             continue;
         }

@@ -129,7 +129,7 @@ void HvTable::dataEntered(int row, int column, const QString &text)
         return;
     const SetValueInput::Result number = SetValueInput::number(text, locale());
     if (!number.accepted)
-        emit entryRefused(row, column, number.refusal);
+        emit entryRefused(row, column, text);
     else if (column == VoltageSetColumn)
         emit voltageSetEntered(row, number.value);
     else

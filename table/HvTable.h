@@ -68,8 +68,8 @@ signals:
     void voltageSetEntered(int channel, double value);
     /// A set current was typed into the row of `channel`.
     void currentSetEntered(int channel, double value);
-    /// Text that is no number was typed into a set value; `reason` says so.
-    void entryRefused(int channel, int column, const QString &reason);
+    /// Text that is no number was typed into a set value.
+    void entryRefused(int channel, int column, const QString &text);
 
 public slots:
     /// Passes a committed edit of a set value on as a number, read in the
