@@ -230,17 +230,16 @@ void TestNorvControlRefresh::tableEditsReachTheShownModule()
     QVERIFY(refreshRow(window, 2));
     QCOMPARE(cellText(window, 2, 0), QStringLiteral("250.5"));
 
-    // Not a number: not a single bus cycle (counted once the selection,
-    // which reads the serial number, has moved).
+    // Not a number: not a single write (the refusal reads the range it names).
     const double iset = norvsim_channel_value(Base20, 4, NORVSIM_ISET);
     editor = startEdit(view, 4, 3);
     QVERIFY(editor);
-    norvsim_reset_counters();
+    QVERIFY(TestCrate::startTrace(m_dir.path()));
     QTest::keyClicks(editor, QStringLiteral("abc"));
     QTest::keyClick(editor, Qt::Key_Return);
     QTRY_COMPARE(view->editRow(), -1);
     QTest::qWait(20);
-    QCOMPARE(norvsim_cycle_count(Base20), qint64(0));
+    QCOMPARE(TestCrate::stopTrace('W'), QList<quint32>());
     QCOMPARE(norvsim_channel_value(Base20, 4, NORVSIM_ISET), iset);
 
     // While a set value is edited the refresh updates the rest of its row only.
@@ -304,7 +303,6 @@ void TestNorvControlRefresh::setBoundsReachesTheInterlockRegisters()
     table(window)->setCurrentCell(4, 3);
     QVERIFY(refreshRow(window, 4));
     auto *voltageMax = bounds->findChild<QDoubleSpinBox *>(QStringLiteral("spbVoltageIlkMax"));
-    QCOMPARE(voltageMax->maximum(), 3030.0); // 1 % beyond the nominal
     voltageMax->setValue(2500.0);
     bounds->findChild<QDoubleSpinBox *>(QStringLiteral("spbCurrentIlkMax"))->setValue(2.0); // mA
     QTest::mouseClick(bounds->findChild<QPushButton *>(QStringLiteral("btnSetBounds")),
