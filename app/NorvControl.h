@@ -165,6 +165,8 @@ private:
     void setModuleLabelsLive(bool live);
     /// What a table cell of the module accepts, in the units the table shows.
     static SetValueInput::Range tableRange(BaseModule *module, int channel, bool current);
+    /// Writes a set value typed into the table, or refuses it.
+    void tableValueEntered(int channel, double value, bool current);
     /// The short red alarm for supplies and temperature out of range.
     void showHealth(const ModuleStepReading &step);
     /// Lays the labels out so that their texts never move the table.

@@ -55,33 +55,33 @@ SetValueInput::Range NorvControl::tableRange(BaseModule *module, int channel, bo
 
 void NorvControl::tableVoltageEntered(int channel, double value)
 {
-    BaseModule *module = commandModule();
-    if (!module)
-        return;
-    const SetValueInput::Result checked
-        = SetValueInput::fromValue(value, tableRange(module, channel, false));
-    if (!checked.accepted) {
-        refuseEntry(checked.refusal);
-        return;
-    }
-    m_crate->setChannelVoltageSet(
-        channel, float(module->displayFormat().voltageFromDisplay(checked.value)));
+    tableValueEntered(channel, value, false);
 }
 
 void NorvControl::tableCurrentEntered(int channel, double value)
+{
+    tableValueEntered(channel, value, true);
+}
+
+void NorvControl::tableValueEntered(int channel, double value, bool current)
 {
     BaseModule *module = commandModule();
     if (!module)
         return;
     const SetValueInput::Result checked
-        = SetValueInput::fromValue(value, tableRange(module, channel, true));
+        = SetValueInput::fromValue(value, tableRange(module, channel, current));
     if (!checked.accepted) {
         refuseEntry(checked.refusal);
         return;
     }
-    const int own = DisplayFormat::currentUnitIndex(module->currentUnit(channel));
-    m_crate->setChannelCurrentSet(
-        channel, float(module->displayFormat().currentFromDisplay(checked.value, own)));
+    const DisplayFormat shown = module->displayFormat();
+    if (current) {
+        const int own = DisplayFormat::currentUnitIndex(module->currentUnit(channel));
+        m_crate->setChannelCurrentSet(channel,
+                                      float(shown.currentFromDisplay(checked.value, own)));
+    } else {
+        m_crate->setChannelVoltageSet(channel, float(shown.voltageFromDisplay(checked.value)));
+    }
 }
 
 void NorvControl::tableEntryRefused(int channel, int column, const QString &text)
