@@ -22,6 +22,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QTemporaryDir>
@@ -78,6 +79,7 @@ private slots:
     void typedSetValuesAreWrittenExactlyOrRefused();
     void aTripStandsOutInRed();
     void aModuleThatStopsAnsweringIsStaleAndRefused();
+    void aFailedReadIsNeverShownAsAValue();
     void displaySettingsChangeTheTableAndSurviveARestart();
 
 private:
@@ -230,6 +232,16 @@ void TestOperatorTrust::aTripStandsOutInRed()
     auto *moduleDialog = window.findChild<QDialog *>(QStringLiteral("DialogModuleControl"));
     QVERIFY(moduleDialog->height() <= 800);
     saveShot(moduleDialog, "module-dialog.png");
+
+    // 24 channels in the default window: the Status column beside the scroll bar.
+    trigger(window, "actionNextModule");
+    refreshPass(window);
+    HvTable *view = table(window);
+    QCOMPARE(view->rowCount(), 24);
+    QTRY_VERIFY(view->verticalScrollBar()->isVisible());
+    QVERIFY(view->columnViewportPosition(HvTable::StatusColumn)
+                + view->columnWidth(HvTable::StatusColumn)
+            <= view->viewport()->width());
 }
 
 void TestOperatorTrust::aModuleThatStopsAnsweringIsStaleAndRefused()
@@ -270,6 +282,26 @@ void TestOperatorTrust::aModuleThatStopsAnsweringIsStaleAndRefused()
     const QList<PromptRecorder::Shown> warnings = m_prompt->shown("warning");
     QCOMPARE(warnings.size(), 1);
     QVERIFY(warnings.at(0).text.endsWith(QLatin1String("may still be on:\nVME BA 0x4000")));
+}
+
+void TestOperatorTrust::aFailedReadIsNeverShownAsAValue()
+{
+    NorvControl &window = start();
+    table(window)->setCurrentCell(2, 0);
+    QSignalSpy nominals(window.crate(), &CrateCore::updateChannelCurrentNominal);
+    QCOMPARE(norvsim_inject_bus_errors(Base20, 0.02, 7), 0);
+    QSet<QString> shown;
+    for (int tick = 0; tick < 300; ++tick) {
+        window.crate()->refreshTimerUpdate();
+        for (int row = 0; row < table(window)->rowCount(); ++row)
+            shown << cellText(window, row, HvTable::CurrentSetColumn)
+                  << cellText(window, row, HvTable::CurrentNominalColumn);
+    }
+    // A failed cycle reads 0: neither the cells nor the dialogs may see it.
+    QCOMPARE(shown, QSet<QString> {QStringLiteral("3.000")});
+    QVERIFY(nominals.size() > 5);
+    for (const QList<QVariant> &update : std::as_const(nominals))
+        QCOMPARE(update.at(2).toFloat(), 3.0f);
 }
 
 void TestOperatorTrust::displaySettingsChangeTheTableAndSurviveARestart()
