@@ -24,7 +24,8 @@ const char *const ServiceWord = "qbxt";
 const char *const WindowVersion = "1.0";
 const char *const AboutVersion = "1.0.3.0";
 constexpr int AutomaticIntervalMs = 30000;
-constexpr int TableColumnWidth = 90;
+// The narrowest a table column gets; wider texts widen it.
+constexpr int TableColumnWidth = 50;
 
 } // namespace
 
@@ -40,6 +41,7 @@ NorvControl::NorvControl(const QStringList &arguments, QWidget *parent)
     , m_crate(new CrateCore)
     , m_insertionLabel(new QLabel(this))
     , m_controllerLabel(new QLabel(this))
+    , m_alarmLabel(new QLabel(this))
 {
     m_profilePath = QDir(QCoreApplication::applicationDirPath()).absolutePath();
     qDebug() << "Using Profile path:" << m_profilePath;
@@ -67,6 +69,7 @@ NorvControl::NorvControl(const QStringList &arguments, QWidget *parent)
 
     m_insertionLabel->setObjectName(QStringLiteral("insertionLabel"));
     m_controllerLabel->setObjectName(QStringLiteral("controllerLabel"));
+    steadyLabels();
     statusBar()->addPermanentWidget(m_insertionLabel, 0);
     statusBar()->addPermanentWidget(m_controllerLabel, 0);
 
@@ -97,8 +100,9 @@ void NorvControl::connectCrate()
     // within the tick's emission: it waits for the tick to end.
     connect(crate, &CrateCore::serviceModuleShown, m_ui->actionFactorySettings, &QAction::trigger,
             Qt::QueuedConnection);
-    connect(m_ui->table, &HvTable::voltageSetEntered, crate, &CrateCore::setChannelVoltageSet);
-    connect(m_ui->table, &HvTable::currentSetEntered, crate, &CrateCore::setChannelCurrentSet);
+    connect(m_ui->table, &HvTable::voltageSetEntered, this, &NorvControl::tableVoltageEntered);
+    connect(m_ui->table, &HvTable::currentSetEntered, this, &NorvControl::tableCurrentEntered);
+    connect(m_ui->table, &HvTable::entryRefused, this, &NorvControl::tableEntryRefused);
 }
 
 bool NorvControl::isServiceWord(const QStringList &arguments)
@@ -142,7 +146,7 @@ void NorvControl::closeEvent(QCloseEvent *event)
                 this, CorePrompt::programTitle(), tr("Ramp down all high voltages?"),
                 QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
             if (answer == QMessageBox::Yes) {
-                m_crate->switchAllModulesOff();
+                rampDownAll();
             } else if (answer != QMessageBox::No) {
                 // Cancel, or the box closed some other way: stay open.
                 m_crate->resumeRefresh();
@@ -151,11 +155,23 @@ void NorvControl::closeEvent(QCloseEvent *event)
             }
         }
     } else if (behaviour != 2) {
-        m_crate->switchAllModulesOff();
+        rampDownAll();
     }
     m_crate->stopRefresh();
     m_crate->resumeRefresh();
     event->accept();
+}
+
+void NorvControl::rampDownAll()
+{
+    const QStringList unreached = m_crate->switchAllModulesOff();
+    if (unreached.isEmpty())
+        return;
+    // Closing must not pass for a safe switch-off where it was none.
+    prompt()->warning(this, CorePrompt::programTitle(),
+                      tr("These modules do not answer and could not be switched off; their "
+                         "high voltage may still be on:\n%1")
+                          .arg(unreached.join(QLatin1Char('\n'))));
 }
 
 void NorvControl::on_actionController_triggered()

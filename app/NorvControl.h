@@ -1,6 +1,7 @@
 #pragma once
 
 #include <CrateView.h>
+#include <SetValueInput.h>
 
 #include <QMainWindow>
 #include <QStringList>
@@ -22,6 +23,7 @@ class QLabel;
 class QMenu;
 class QTimer;
 class WindowPrompt;
+struct ModuleStepReading;
 struct TickReading;
 
 namespace Ui {
@@ -146,14 +148,38 @@ private slots:
     void on_actionSaveProfile_triggered();
     void on_actionLoadProfile_triggered();
 
+    // Set values typed into the table, in the units it shows (NorvControlGuards.cpp)
+    void tableVoltageEntered(int channel, double value);
+    void tableCurrentEntered(int channel, double value);
+    void tableEntryRefused(int channel, int column, const QString &text);
+    void refuseEntry(const QString &reason);
+
 private:
     OperatorPrompt *prompt() const;
     void connectCrate();
+    /// Switches every module off and names the modules it could not reach.
+    void rampDownAll();
 
     // What the crate core reports (NorvControlView.cpp)
     void showTick(const TickReading &tick);
     void showModuleSelected(int slot);
     void setModuleItemText(int slot, const QString &text);
+
+    // What the operator can trust (NorvControlGuards.cpp)
+    /// Null, with one status-bar line, when the current module does not answer.
+    BaseModule *answeringModule(BaseModule *module);
+    /// True, with that status-bar line, when there is a current module and it does not answer.
+    bool currentModuleSilent();
+    /// Greys the module's labels while they show no present values.
+    void setModuleLabelsLive(bool live);
+    /// What a table cell of the module accepts, in the units the table shows.
+    static SetValueInput::Range tableRange(BaseModule *module, int channel, bool current);
+    /// Writes a set value typed into the table, or refuses it.
+    void tableValueEntered(int channel, double value, bool current);
+    /// The short red alarm for supplies and temperature out of range.
+    void showHealth(const ModuleStepReading &step);
+    /// Lays the labels out so that their texts never move the table.
+    void steadyLabels();
 
     // Commands (NorvControlCommands.cpp)
     BaseModule *commandModule();
@@ -168,6 +194,7 @@ private:
     QTimer *m_autoTimer = nullptr;
     QLabel *m_insertionLabel = nullptr;
     QLabel *m_controllerLabel = nullptr;
+    QLabel *m_alarmLabel = nullptr;
     QString m_profilePath;
 
     // Tool dialogs: children of the window, created on first use.

@@ -6,6 +6,7 @@
 
 #include <CommandInputs.h>
 #include "OperatorPrompt.h"
+#include "SetValueInput.h"
 #include "ui_norvcontrol.h"
 
 #include <BaseModule.h>
@@ -17,6 +18,7 @@
 #include <QCoreApplication>
 #include <QCursor>
 #include <QMenu>
+#include <QStatusBar>
 
 #include <memory>
 
@@ -30,6 +32,8 @@ using WordBits::ChannelControl::VoltageMeasurement;
 // process, so that alternate uses give the nominal voltage to the first and
 // to the last channel.
 bool staircaseDownwards = true;
+
+constexpr int StatusMessageMs = 10000;
 
 // A module object that no refresh tick has reached yet has not identified
 // itself, and would spend the command's first access on identification and
@@ -65,16 +69,85 @@ QList<float> currentNominals(BaseModule *module)
     return channelValues({module}, &BaseModule::GetChannelCurrentNominal);
 }
 
-bool askDouble(QWidget *parent, const CommandInputs::DoubleInput &input, float *value)
+// Asks for a number and checks it against the dialog's bounds: a value
+// outside them is refused with a message and nothing is written.
+bool askDouble(QWidget *parent, const CommandInputs::DoubleInput &input, const QString &unit,
+               double *value)
 {
     bool ok = false;
     const double answer = OperatorPrompt::instance()->getDouble(
         parent, CorePrompt::programTitle(), input.label, input.value, input.minimum, input.maximum,
         input.decimals, &ok);
-    if (ok)
-        *value = float(answer);
-    return ok;
+    if (!ok)
+        return false;
+    const SetValueInput::Result checked
+        = SetValueInput::fromValue(answer, {input.minimum, input.maximum, unit});
+    if (!checked.accepted) {
+        SetValueInput::refuse(parent, checked.refusal);
+        return false;
+    }
+    *value = checked.value;
+    return true;
 }
+
+bool askDouble(QWidget *parent, const CommandInputs::DoubleInput &input, float *value)
+{
+    double answer = 0;
+    if (!askDouble(parent, input, QStringLiteral("%/s"), &answer))
+        return false;
+    *value = float(answer);
+    return true;
+}
+
+// Voltages or currents of a module in the unit its display shows, and back:
+// the operator types what the table shows.
+class Shown
+{
+public:
+    static Shown voltages(BaseModule *module) { return Shown(module, -1); }
+    static Shown currents(BaseModule *module)
+    {
+        return Shown(module, DisplayFormat::currentUnitIndex(module->currentUnit(0)));
+    }
+
+    QString unit() const
+    {
+        return m_ownCurrentUnit < 0 ? m_format.voltageUnitText() : m_format.currentUnitText();
+    }
+    double shown(double own) const
+    {
+        return m_ownCurrentUnit < 0 ? m_format.voltageToDisplay(own)
+                                    : m_format.currentToDisplay(own, m_ownCurrentUnit);
+    }
+    float own(double shown) const
+    {
+        return float(m_ownCurrentUnit < 0 ? m_format.voltageFromDisplay(shown)
+                                          : m_format.currentFromDisplay(shown, m_ownCurrentUnit));
+    }
+    CommandInputs::NominalRange shown(const CommandInputs::NominalRange &own) const
+    {
+        return {shown(own.largest), shown(own.smallest)};
+    }
+    /// Asks with `input` (in shown units) and gives the answer in the module's unit.
+    bool ask(QWidget *parent, const CommandInputs::DoubleInput &input, float *value) const
+    {
+        double answer = 0;
+        if (!askDouble(parent, input, unit(), &answer))
+            return false;
+        *value = own(answer);
+        return true;
+    }
+
+private:
+    Shown(BaseModule *module, int ownCurrentUnit)
+        : m_format(module->displayFormat())
+        , m_ownCurrentUnit(ownCurrentUnit)
+    {
+    }
+
+    DisplayFormat m_format;
+    int m_ownCurrentUnit; // -1 for voltages
+};
 
 bool askChoice(QWidget *parent, const CommandInputs::Choice &choice, quint32 *value)
 {
@@ -85,21 +158,20 @@ bool askChoice(QWidget *parent, const CommandInputs::Choice &choice, quint32 *va
 }
 
 // Asks for one value bounded by the largest nominal of every channel of
-// `modules`, prefilled from channel `row` of `current`, and gives it to every
-// module with `setAll`.
+// `modules`, in the units `current` shows, prefilled from channel `row` of
+// `current`, and gives it to every module with `setAll`.
 void setAllModules(QWidget *parent, BaseModule *current, int row,
                    const QList<BaseModule *> &modules, ChannelGetter nominal,
                    CommandInputs::DoubleInput (*input)(const CommandInputs::NominalRange &,
                                                        const QString &, double),
-                   QString (BaseModule::*unit)(int), ChannelGetter setValue,
-                   void (BaseModule::*setAll)(float))
+                   const Shown &shown, ChannelGetter setValue, void (BaseModule::*setAll)(float))
 {
     if (!current)
         return;
     float value = 0;
-    if (!askDouble(parent,
-                   input(CommandInputs::nominalRange(channelValues(modules, nominal)),
-                         (current->*unit)(row), (current->*setValue)(row)),
+    if (!shown.ask(parent,
+                   input(shown.shown(CommandInputs::nominalRange(channelValues(modules, nominal))),
+                         shown.unit(), shown.shown((current->*setValue)(row))),
                    &value))
         return;
     for (BaseModule *module : modules)
@@ -140,17 +212,28 @@ void showAtCursor(QMenu *menu)
 BaseModule *NorvControl::commandModule()
 {
     // Without a module found there is nothing to command; slot 0 may hold
-    // the placeholder of a failed connection.
+    // the placeholder of a failed connection. A module that does not answer
+    // would be commanded with the zeros of its failed reads.
     if (m_crate->moduleCount() == 0)
         return nullptr;
-    return identified(m_crate->currentModule());
+    return identified(answeringModule(m_crate->currentModule()));
 }
 
 QList<BaseModule *> NorvControl::systemModules()
 {
     QList<BaseModule *> modules;
-    for (int slot = 0; slot < m_crate->moduleCount(); ++slot)
-        modules.append(identified(m_crate->module(slot)));
+    QStringList silent;
+    for (int slot = 0; slot < m_crate->moduleCount(); ++slot) {
+        BaseModule *module = m_crate->module(slot);
+        if (m_crate->moduleState(slot) == ModuleSlot::NotAnswering)
+            silent.append(module->GetModuleAddress());
+        else
+            modules.append(identified(module));
+    }
+    if (!silent.isEmpty())
+        statusBar()->showMessage(
+            tr("%1 does not answer: nothing was sent to it.").arg(silent.join(QStringLiteral(", "))),
+            StatusMessageMs);
     return modules;
 }
 
@@ -219,24 +302,25 @@ void NorvControl::on_actionSetVoltage_triggered()
     if (!module || rows.isEmpty())
         return;
 
+    const Shown shown = Shown::voltages(module);
     CommandInputs::DoubleInput input;
     if (m_ui->table->hasMultipleSelection()) {
         const int current = m_ui->table->currentRow();
         input = CommandInputs::selectionVoltage(
-            CommandInputs::nominalRange(voltageNominals(module)), module->voltageUnit(current),
-            module->GetChannelVoltageSet(current));
+            shown.shown(CommandInputs::nominalRange(voltageNominals(module))), shown.unit(),
+            shown.shown(module->GetChannelVoltageSet(current)));
     } else {
         // The channel named in the label is the one written, even where the
         // table's current cell lies outside the selection.
         const int channel = rows.first();
         input = CommandInputs::channelVoltage(
-            channel, module->GetChannelVoltageNominal(channel), module->voltageUnit(channel),
+            channel, shown.shown(module->GetChannelVoltageNominal(channel)), shown.unit(),
             CommandInputs::allowsNegativeVoltage(module->firmwareName()),
-            module->GetChannelVoltageSet(channel));
+            shown.shown(module->GetChannelVoltageSet(channel)));
     }
 
     float value = 0;
-    if (!askDouble(this, input, &value))
+    if (!shown.ask(this, input, &value))
         return;
     for (int row : rows)
         module->SetChannelVoltageSet(row, value);
@@ -249,21 +333,22 @@ void NorvControl::on_actionSetCurrent_triggered()
     if (!module || rows.isEmpty())
         return;
 
+    const Shown shown = Shown::currents(module);
     CommandInputs::DoubleInput input;
     if (m_ui->table->hasMultipleSelection()) {
         const int current = m_ui->table->currentRow();
         input = CommandInputs::selectionCurrent(
-            CommandInputs::nominalRange(currentNominals(module)), module->currentUnit(current),
-            module->GetChannelCurrentSet(current));
+            shown.shown(CommandInputs::nominalRange(currentNominals(module))), shown.unit(),
+            shown.shown(module->GetChannelCurrentSet(current)));
     } else {
         const int channel = rows.first();
-        input = CommandInputs::channelCurrent(channel, module->GetChannelCurrentNominal(channel),
-                                              module->currentUnit(channel),
-                                              module->GetChannelCurrentSet(channel));
+        input = CommandInputs::channelCurrent(
+            channel, shown.shown(module->GetChannelCurrentNominal(channel)), shown.unit(),
+            shown.shown(module->GetChannelCurrentSet(channel)));
     }
 
     float value = 0;
-    if (!askDouble(this, input, &value))
+    if (!shown.ask(this, input, &value))
         return;
     for (int row : rows)
         module->SetChannelCurrentSet(row, value);
@@ -340,13 +425,13 @@ void NorvControl::on_actionSetAllVoltages_triggered()
     if (!module)
         return;
     const int current = m_ui->table->currentRow();
+    const Shown shown = Shown::voltages(module);
     float value = 0;
-    if (askDouble(this,
+    if (shown.ask(this,
                   CommandInputs::moduleVoltage(
-                      CommandInputs::nominalRange(voltageNominals(module)),
-                      module->voltageUnit(current),
-                      CommandInputs::allowsNegativeVoltage(module->firmwareName()),
-                      module->GetChannelVoltageSet(current)),
+                      shown.shown(CommandInputs::nominalRange(voltageNominals(module))),
+                      shown.unit(), CommandInputs::allowsNegativeVoltage(module->firmwareName()),
+                      shown.shown(module->GetChannelVoltageSet(current))),
                   &value))
         module->SetAllChannelsVoltageSet(value);
 }
@@ -357,11 +442,12 @@ void NorvControl::on_actionSetAllCurrents_triggered()
     if (!module)
         return;
     const int current = m_ui->table->currentRow();
+    const Shown shown = Shown::currents(module);
     float value = 0;
-    if (askDouble(this,
-                  CommandInputs::moduleCurrent(CommandInputs::nominalRange(currentNominals(module)),
-                                               module->currentUnit(current),
-                                               module->GetChannelCurrentSet(current)),
+    if (shown.ask(this,
+                  CommandInputs::moduleCurrent(
+                      shown.shown(CommandInputs::nominalRange(currentNominals(module))),
+                      shown.unit(), shown.shown(module->GetChannelCurrentSet(current))),
                   &value))
         module->SetAllChannelsCurrentSet(value);
 }
@@ -449,17 +535,23 @@ void NorvControl::on_actionClearAllModulesEvents_triggered()
 
 void NorvControl::on_actionSetAllModulesVoltage_triggered()
 {
-    setAllModules(this, commandModule(), m_ui->table->currentRow(), systemModules(),
+    BaseModule *current = commandModule();
+    if (!current)
+        return;
+    setAllModules(this, current, m_ui->table->currentRow(), systemModules(),
                   &BaseModule::GetChannelVoltageNominal, &CommandInputs::systemVoltage,
-                  &BaseModule::voltageUnit, &BaseModule::GetChannelVoltageSet,
+                  Shown::voltages(current), &BaseModule::GetChannelVoltageSet,
                   &BaseModule::SetAllChannelsVoltageSet);
 }
 
 void NorvControl::on_actionSetAllModulesCurrent_triggered()
 {
-    setAllModules(this, commandModule(), m_ui->table->currentRow(), systemModules(),
+    BaseModule *current = commandModule();
+    if (!current)
+        return;
+    setAllModules(this, current, m_ui->table->currentRow(), systemModules(),
                   &BaseModule::GetChannelCurrentNominal, &CommandInputs::systemCurrent,
-                  &BaseModule::currentUnit, &BaseModule::GetChannelCurrentSet,
+                  Shown::currents(current), &BaseModule::GetChannelCurrentSet,
                   &BaseModule::SetAllChannelsCurrentSet);
 }
 

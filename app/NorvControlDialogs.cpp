@@ -16,6 +16,7 @@
 #include <DialogModuleControl.h>
 #include <DialogOverview.h>
 #include <DialogSuppliesTempLimits.h>
+#include <SettingsStore.h>
 
 namespace {
 
@@ -54,11 +55,15 @@ void NorvControl::on_actionModuleOverview_triggered()
 
 void NorvControl::on_actionStatusControl_triggered()
 {
+    if (currentModuleSilent())
+        return;
     showAndActivate(made(this, m_crate.get(), m_dialogChannelControl));
 }
 
 void NorvControl::on_actionModuleStatusControl_triggered()
 {
+    if (currentModuleSilent())
+        return;
     BaseModule *module = commandModule();
     made(this, m_crate.get(), m_dialogModuleControl)
         ->setChannelCount(module ? module->GetModuleChannelNumber() : 0);
@@ -67,11 +72,15 @@ void NorvControl::on_actionModuleStatusControl_triggered()
 
 void NorvControl::on_actionBounds_triggered()
 {
+    if (currentModuleSilent())
+        return;
     showAndActivate(made(this, m_crate.get(), m_dialogChannelBounds));
 }
 
 void NorvControl::on_actionSuppliesAndTemperature_triggered()
 {
+    if (currentModuleSilent())
+        return;
     showAndActivate(made(this, m_crate.get(), m_dialogSuppliesTempLimits));
 }
 
@@ -90,4 +99,14 @@ void NorvControl::on_actionSetAllChannelsCurrentTrip_triggered()
     ModalRuns::runSetAllChannelsCurrentTrip(this, commandModule(), m_ui->table->currentRow());
 }
 
-void NorvControl::on_actionSettings_triggered() { ModalRuns::runSettings(commandModule()); }
+void NorvControl::on_actionSettings_triggered()
+{
+    BaseModule *module = commandModule();
+    if (!ModalRuns::runSettings(module))
+        return;
+    // Remembered by serial number: the module keeps its display wherever it
+    // sits and whenever the program starts.
+    SettingsStore::saveDisplaySettings(module, module->GetModuleSerialNumber());
+    m_ui->table->setUnits(module->displayFormat().voltageUnitText(),
+                          module->displayFormat().currentUnitText());
+}

@@ -45,6 +45,7 @@ void NorvControl::showTick(const TickReading &tick)
     if (tick.state == ModuleSlot::NotAnswering) {
         m_ui->lblConnect->setText(tr("<font color=\"red\">Error: can not connect to Module!"));
         table->setEnabled(false);
+        setModuleLabelsLive(false);
         m_controllerLabel->setText(tick.controllerStatus);
         return;
     }
@@ -63,8 +64,17 @@ void NorvControl::showTick(const TickReading &tick)
             tr("Connected to %1 sn. %2 at %3")
                 .arg(details->typeCode, QString::number(details->serialNumber), details->address));
         table->setEnabled(true);
+        setModuleLabelsLive(true);
         table->setChannelCount(details->channels);
         statusBar()->clearMessage();
+    }
+
+    // What a failed read gave is no value: the row keeps its last values,
+    // greyed, and the labels keep theirs.
+    if (tick.readFailed) {
+        if (tick.channel)
+            table->markRowStale(tick.channel->channel);
+        return;
     }
 
     if (const std::optional<ModuleStepReading> &step = tick.moduleStep) {
@@ -78,6 +88,8 @@ void NorvControl::showTick(const TickReading &tick)
         const TarnModuleStatusBits bits;
         m_ui->lblModuleControl->setText(bits.controlBitText(tick.control));
         m_ui->lblModuleStatus->setText(bits.statusBitText(tick.status));
+        m_ui->lblModuleStatus->setToolTip(m_ui->lblModuleStatus->text());
+        showHealth(*step);
         m_ui->lblModuleEventStatus->setText(bits.eventStatusBitText(step->eventStatus));
         m_ui->lblModuleEventMask->setText(hexWord(step->eventMask));
     }

@@ -48,6 +48,8 @@ public:
     virtual int getInt(QWidget *parent, const QString &title, const QString &label, int value,
                        int minValue, int maxValue, int step, bool *ok)
         = 0;
+    /// Unlike QInputDialog, the number comes back as typed, not clipped to
+    /// the bounds (which the label names): the caller checks them.
     virtual double getDouble(QWidget *parent, const QString &title, const QString &label,
                              double value, double minValue, double maxValue, int decimals, bool *ok)
         = 0;

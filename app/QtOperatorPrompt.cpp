@@ -1,7 +1,10 @@
 #include "QtOperatorPrompt.h"
 
+#include "SetValueInput.h"
+
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QLocale>
 
 QMessageBox::StandardButton QtOperatorPrompt::question(QWidget *parent, const QString &title,
                                                        const QString &text,
@@ -61,7 +64,22 @@ double QtOperatorPrompt::getDouble(QWidget *parent, const QString &title, const 
                                    double value, double minValue, double maxValue, int decimals,
                                    bool *ok)
 {
-    return QInputDialog::getDouble(parent, title, label, value, minValue, maxValue, decimals, ok);
+    // A spin box would drop the keystroke that leaves its range ("3500"
+    // becomes "350") or round to its decimals: the operator types freely and
+    // the caller checks the bounds of what was typed.
+    const QString typed = QInputDialog::getText(parent, title, label, QLineEdit::Normal,
+                                                QLocale().toString(value, 'f', decimals), ok);
+    if (ok && !*ok)
+        return value;
+    const SetValueInput::Result number = SetValueInput::number(typed);
+    if (number.accepted)
+        return number.value;
+    QMessageBox::warning(
+        parent, title,
+        SetValueInput::fromText(typed, {minValue, maxValue, QString()}).refusal);
+    if (ok)
+        *ok = false;
+    return value;
 }
 
 QString QtOperatorPrompt::getText(QWidget *parent, const QString &title, const QString &label,

@@ -146,10 +146,12 @@ void CrateCore::initModuleAccess()
         VmeModule probe(controller, quint16(address));
         if (!RegisterMap::forDeviceClass(probe.GetModuleDeviceClass()))
             continue;
-        emit moduleListed(QStringLiteral("%1\n%2").arg(
-            probe.GetModuleAddress(), QString::number(probe.GetModuleSerialNumber())));
-        m_slots[size_t(m_moduleCount++)].module
-            = std::make_unique<VmeModule>(controller, quint16(address));
+        const int serial = probe.GetModuleSerialNumber();
+        emit moduleListed(QStringLiteral("%1\n%2").arg(probe.GetModuleAddress(),
+                                                       QString::number(serial)));
+        auto module = std::make_unique<VmeModule>(controller, quint16(address));
+        SettingsStore::loadDisplaySettings(module.get(), serial);
+        m_slots[size_t(m_moduleCount++)].module = std::move(module);
     }
 
     for (ModuleSlot &slot : m_slots)
@@ -262,16 +264,24 @@ void CrateCore::endSequence(Sequence *sequence)
     resumeRefresh();
 }
 
-void CrateCore::switchAllModulesOff()
+QStringList CrateCore::switchAllModulesOff()
 {
+    QStringList unreached;
     for (int slot = 0; slot < m_moduleCount; ++slot) {
         BaseModule *module = m_slots[size_t(slot)].module.get();
         // A module object that has not been identified yet (no tick has
         // reached it, or it just came back) spends its first call on
-        // identification and would drop the switch-off.
-        module->GetModuleDeviceClass();
+        // identification and would drop the switch-off. One that does not
+        // answer now (the test of the connection states) does not take the
+        // write either.
+        const bool connected = module->connected();
+        if (!connected || module->GetModuleSerialNumber() == 0) {
+            unreached.append(module->GetModuleAddress());
+            continue;
+        }
         module->SetSelectedChannelsOff(WordBits::AllChannels);
     }
+    return unreached;
 }
 
 // ---------------------------------------------------------------------------
@@ -412,7 +422,8 @@ void CrateCore::showTick(const TickReading &tick)
         current.serviceFlag = false;
         emit serviceModuleShown();
     }
-    if (tick.state == ModuleSlot::NotAnswering)
+    // A value from a failed read would go out as a measurement of 0.
+    if (tick.state == ModuleSlot::NotAnswering || tick.readFailed)
         return;
 
     const int serial = current.serialNumber;
@@ -474,6 +485,8 @@ void CrateCore::emitModuleStep(int serial, quint32 control, quint32 status,
 void CrateCore::emitAllModules(const QVector<ModuleMeasurements> &modules)
 {
     for (const ModuleMeasurements &module : modules) {
+        if (module.readFailed)
+            continue;
         const int serial = module.serialNumber;
         emit updateModuleTemperature(serial, module.temperature);
         for (int channel = 0; channel < module.channels.size(); ++channel) {

@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QThread>
 
 #include <array>
@@ -87,8 +88,9 @@ public:
     /// True while a sequence lives.
     bool isSequenceRunning() const { return m_sequence != nullptr; }
 
-    /// Switches every channel of every module off.
-    void switchAllModulesOff();
+    /// Switches every channel of every module off; returns the modules it
+    /// could not reach by address ("VME BA 0x4000"), which may still be on.
+    QStringList switchAllModulesOff();
     /// Lets the event loop run until `ms` milliseconds have passed.
     void wait(int ms);
 

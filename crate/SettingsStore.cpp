@@ -1,6 +1,20 @@
 #include "SettingsStore.h"
 
+#include <BaseModule.h>
+
 #include <QSettings>
+
+namespace {
+
+QString displayGroup(int serialNumber) { return QStringLiteral("Module%1").arg(serialNumber); }
+
+const char *const UseControllerUnitsKey = "UseControllerUnits";
+const char *const VoltageUnitKey = "VoltageUnit";
+const char *const VoltagePrecisionKey = "VoltagePrecision";
+const char *const CurrentUnitKey = "CurrentUnit";
+const char *const CurrentPrecisionKey = "CurrentPrecision";
+
+} // namespace
 
 const char *const SettingsStore::OrganisationName = "Norvtek";
 const char *const SettingsStore::ApplicationName = "norvcontrol";
@@ -62,4 +76,42 @@ QString SettingsStore::ipAddress() { return value(QLatin1String(IpAddressKey)).t
 void SettingsStore::setIpAddress(const QString &address)
 {
     setValue(QLatin1String(IpAddressKey), address);
+}
+
+void SettingsStore::loadDisplaySettings(BaseModule *module, int serialNumber)
+{
+    if (!module)
+        return;
+    QSettings settings(QSettings::IniFormat, QSettings::UserScope,
+                       QString::fromLatin1(OrganisationName), QString::fromLatin1(ApplicationName));
+    settings.beginGroup(displayGroup(serialNumber));
+    if (!settings.contains(QLatin1String(UseControllerUnitsKey)))
+        return;
+    // The module's setters ignore a unit or precision they do not know, so
+    // a hand-edited store cannot make the display lie.
+    module->setVoltageUnit(settings.value(QLatin1String(VoltageUnitKey)).toString());
+    module->setCurrentUnit(settings.value(QLatin1String(CurrentUnitKey)).toString());
+    bool ok = false;
+    const int voltagePrecision = settings.value(QLatin1String(VoltagePrecisionKey)).toInt(&ok);
+    if (ok)
+        module->setVoltagePrecision(voltagePrecision);
+    const int currentPrecision = settings.value(QLatin1String(CurrentPrecisionKey)).toInt(&ok);
+    if (ok)
+        module->setCurrentPrecision(currentPrecision);
+    module->setUseControllerUnits(settings.value(QLatin1String(UseControllerUnitsKey)).toBool());
+}
+
+void SettingsStore::saveDisplaySettings(BaseModule *module, int serialNumber)
+{
+    if (!module)
+        return;
+    QSettings settings(QSettings::IniFormat, QSettings::UserScope,
+                       QString::fromLatin1(OrganisationName), QString::fromLatin1(ApplicationName));
+    settings.beginGroup(displayGroup(serialNumber));
+    const DisplayFormat format = module->displayFormat();
+    settings.setValue(QLatin1String(UseControllerUnitsKey), module->useControllerUnits());
+    settings.setValue(QLatin1String(VoltageUnitKey), format.voltageUnitText());
+    settings.setValue(QLatin1String(VoltagePrecisionKey), format.voltagePrecision);
+    settings.setValue(QLatin1String(CurrentUnitKey), format.currentUnitText());
+    settings.setValue(QLatin1String(CurrentPrecisionKey), format.currentPrecision);
 }

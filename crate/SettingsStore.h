@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QString>
+
+class BaseModule;
 #include <QVariant>
 
 /// The program's one persistent store: an INI file in the user's settings
@@ -40,4 +42,10 @@ public:
     /// "IpAddress": static address of a network crate.
     static QString ipAddress();
     static void setIpAddress(const QString &address);
+
+    /// Gives `module` the display settings remembered for its serial number
+    /// (group "Module<serial>"); nothing when none are.
+    static void loadDisplaySettings(BaseModule *module, int serialNumber);
+    /// Remembers the display settings of `module` under its serial number.
+    static void saveDisplaySettings(BaseModule *module, int serialNumber);
 };

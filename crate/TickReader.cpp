@@ -25,6 +25,9 @@ TickReading TickReader::read(const TickInput &input, BaseController *controller,
     tick.rowCursor = input.rowCursor;
     const bool current = input.current >= 0 && input.current < input.modules.size();
     int rows = input.rows;
+    // A failed cycle reads as 0; counted from here, the whole tick's values
+    // are suspect, the identification of the connection check included.
+    const quint32 failedBefore = current ? input.modules.at(input.current)->failedReads() : 0;
 
     // First transfer: every module's connection check, then the current
     // module's details (when it is to be shown) and its control and status.
@@ -85,6 +88,7 @@ TickReading TickReader::read(const TickInput &input, BaseController *controller,
                           ++tick.rowCursor;
                       }
                   });
+    tick.readFailed = module->failedReads() != failedBefore;
     return tick;
 }
 
@@ -138,8 +142,9 @@ ModuleStepReading TickReader::readModuleStep(const TickInput &input, BaseControl
     ModuleStepReading step;
     step.controllerStatus = controller->statusText();
     step.liveInsertion = controller->liveInsertion();
-    step.voltageUnit = module->voltageUnit(0);
-    step.currentUnit = module->currentUnit(0);
+    const DisplayFormat display = module->displayFormat();
+    step.voltageUnit = display.voltageUnitText();
+    step.currentUnit = display.currentUnitText();
     step.supplyP5 = module->GetModuleSupplyP5();
     step.supplyP12 = module->GetModuleSupplyP12();
     step.supplyN12 = module->GetModuleSupplyN12();
@@ -199,6 +204,7 @@ QVector<ModuleMeasurements> TickReader::readAllModules(const TickInput &input,
         BaseModule *module = input.modules.at(slot);
         ModuleMeasurements measurements;
         measurements.serialNumber = tick.connections.at(slot).serialNumber;
+        const quint32 failedBefore = module->failedReads();
         const int channels = module->GetModuleChannelNumber();
         measurements.temperature = module->GetModuleTemperature();
         for (int channel = 0; channel < channels; ++channel) {
@@ -211,6 +217,7 @@ QVector<ModuleMeasurements> TickReader::readAllModules(const TickInput &input,
             m.status = module->GetChannelStatus(channel) & WordBits::Word16;
             measurements.channels.append(m);
         }
+        measurements.readFailed = module->failedReads() != failedBefore;
         all.append(measurements);
     }
     return all;

@@ -52,6 +52,8 @@ struct ChannelMeasurement
 struct ModuleMeasurements
 {
     int serialNumber = 0;
+    /// A bus read failed: the values are no measurements.
+    bool readFailed = false;
     float temperature = 0;
     QVector<ChannelMeasurement> channels;
 };
@@ -61,6 +63,7 @@ struct ModuleStepReading
 {
     QString controllerStatus;
     bool liveInsertion = false;
+    /// The display units, which head the table's columns.
     QString voltageUnit;
     QString currentUnit;
     float supplyP5 = 0;
@@ -147,6 +150,9 @@ struct TickReading
     quint32 status = 0;
     std::optional<ModuleStepReading> moduleStep;
     std::optional<ChannelReading> channel;
+    /// A bus read of the current module failed during this tick: what was
+    /// read is not to be shown or reported as values.
+    bool readFailed = false;
     /// Where the row cursor stands after this tick.
     int rowCursor = 0;
     /// The reading was stopped early and is not to be shown.

@@ -3,6 +3,8 @@
 #include "DialogBits.h"
 #include "ui_dialogchannelbounds.h"
 
+#include <SetValueInput.h>
+
 #include <QEvent>
 #include <QSignalBlocker>
 
@@ -12,6 +14,9 @@ constexpr int AsymmetricVoltageBit = 11;
 constexpr int AsymmetricCurrentBit = 10;
 // The upper bound may go slightly past the nominal value.
 constexpr double MaximumHeadroom = 1.01;
+// The boxes take whatever is typed; Set checks it against the nominal, so a
+// digit too many is refused, never dropped.
+constexpr double TypedLimit = 1e9;
 
 /// Shows a value that came from the module unless the box already shows it
 /// as last reported; a value the operator typed stays until a new one comes.
@@ -31,6 +36,8 @@ DialogChannelBounds::DialogChannelBounds(QWidget *parent)
     , ui(new Ui::DialogChannelBounds)
 {
     ui->setupUi(this);
+    for (QDoubleSpinBox *box : findChildren<QDoubleSpinBox *>())
+        box->setRange(-TypedLimit, TypedLimit);
     // Bring the minimum widgets and the labels in line with the unticked
     // boxes. There is no channel yet, so nothing is sent.
     on_chkAVBND_stateChanged(ui->chkAVBND->checkState());
@@ -60,16 +67,14 @@ void DialogChannelBounds::applyChannelTexts()
 void DialogChannelBounds::updateChannelVoltageNominal(int, int, float vnominal, QString unit)
 {
     m_voltageUnit = unit;
-    ui->spbVoltageIlkMax->setMaximum(double(vnominal) * MaximumHeadroom);
-    ui->spbVoltageIlkMin->setMaximum(double(vnominal));
+    m_voltageNominal = vnominal;
     relabel();
 }
 
 void DialogChannelBounds::updateChannelCurrentNominal(int, int, float inominal, QString unit)
 {
     m_currentUnit = unit;
-    ui->spbCurrentIlkMax->setMaximum(double(inominal) * MaximumHeadroom);
-    ui->spbCurrentIlkMin->setMaximum(double(inominal));
+    m_currentNominal = inominal;
     relabel();
 }
 
@@ -141,10 +146,40 @@ void DialogChannelBounds::on_chkACBND_stateChanged(int state)
     boundBoxChanged(state != Qt::Unchecked, AsymmetricCurrentBit, &m_acbnd);
 }
 
+QString DialogChannelBounds::refusal() const
+{
+    struct Bound
+    {
+        const QDoubleSpinBox *box;
+        double maximum;
+        const QString &unit;
+    };
+    const double vnominal = m_voltageNominal;
+    const double inominal = m_currentNominal;
+    const Bound bounds[] {{ui->spbVoltageIlkMax, vnominal * MaximumHeadroom, m_voltageUnit},
+                          {ui->spbVoltageIlkMin, vnominal, m_voltageUnit},
+                          {ui->spbCurrentIlkMax, inominal * MaximumHeadroom, m_currentUnit},
+                          {ui->spbCurrentIlkMin, inominal, m_currentUnit}};
+    for (const Bound &bound : bounds) {
+        if (!bound.box->isEnabled())
+            continue;
+        const SetValueInput::Result checked
+            = SetValueInput::fromValue(bound.box->value(), {0, bound.maximum, bound.unit});
+        if (!checked.accepted)
+            return checked.refusal;
+    }
+    return QString();
+}
+
 void DialogChannelBounds::on_btnSetBounds_clicked()
 {
     if (m_channel < 0)
         return;
+    const QString refused = refusal();
+    if (!refused.isEmpty()) {
+        SetValueInput::refuse(this, refused);
+        return;
+    }
     emit setChannelBounds(
         m_channel, ui->chkAVBND->isChecked(), float(ui->spbVoltageIlkMax->value()),
         float(ui->spbVoltageIlkMin->value()), ui->chkACBND->isChecked(),

@@ -66,6 +66,9 @@ private:
     void relabel();
     void applyChannelTexts();
     void boundBoxChanged(bool checked, int bit, bool *shown);
+    /// Why the typed bounds are not sent (a bound below 0 or above its
+    /// limit: the nominal, or 1.01 x the nominal for a maximum); empty when they are.
+    QString refusal() const;
 
     Ui::DialogChannelBounds *ui;
     int m_channel = -1;
@@ -73,6 +76,8 @@ private:
     float m_voltageIlkMin = 0;
     float m_currentIlkMax = 0;
     float m_currentIlkMin = 0;
+    float m_voltageNominal = 0;
+    float m_currentNominal = 0;
     QString m_voltageUnit;
     QString m_currentUnit;
     bool m_avbnd = false;

@@ -3,6 +3,9 @@
 #include "DialogBits.h"
 #include "ui_dialogmodulecontrol.h"
 
+#include <QGroupBox>
+#include <QLayout>
+
 #include <WordBits.h>
 
 #include <QCheckBox>
@@ -20,6 +23,15 @@ DialogModuleControl::DialogModuleControl(QWidget *parent)
     , ui(new Ui::DialogModuleControl)
 {
     ui->setupUi(this);
+    // Sixteen boxes a column and the channel grids must fit an 800-pixel
+    // screen: the rows of boxes are packed tight.
+    for (QGroupBox *group : findChildren<QGroupBox *>()) {
+        for (QLayout *layout : group->findChildren<QLayout *>()) {
+            layout->setSpacing(0);
+            layout->setContentsMargins(4, 2, 4, 2);
+        }
+    }
+    resize(width(), qMin(height(), minimumSizeHint().height()));
 
     m_statusBoxes.add(ui->chk_isKILLena, 15);
     m_statusBoxes.add(ui->chk_isTEMPgd, 14);

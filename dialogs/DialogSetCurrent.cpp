@@ -2,20 +2,32 @@
 
 #include "ui_dialogsetcurrent.h"
 
+#include <SetValueInput.h>
+
 #include <QEvent>
+
+namespace {
+
+// The value box takes whatever the operator types; accept() checks it against
+// the channel's range, so a digit too many is refused, never dropped.
+constexpr double TypedLimit = 1e9;
+
+} // namespace
 
 DialogSetCurrent::DialogSetCurrent(QWidget *parent)
     : QDialog(parent)
     , ui(new Ui::DialogSetCurrent)
 {
     ui->setupUi(this);
+    ui->sbValue->setRange(-TypedLimit, TypedLimit);
+    ui->lblDelayedTripUnsupported->hide();
 }
 
 DialogSetCurrent::~DialogSetCurrent() { delete ui; }
 
 void DialogSetCurrent::updateTexts()
 {
-    const double maximum = ui->sbValue->maximum();
+    const double maximum = m_maximum;
     if (m_channel == -1) {
         ui->labelText->setText(tr("Input a Set current (0...%L1 %2) for all channels:")
                                    .arg(maximum, 0, 'g', 6)
@@ -42,7 +54,7 @@ void DialogSetCurrent::setChannel(int channel)
 
 void DialogSetCurrent::setMaximum(double max)
 {
-    ui->sbValue->setMaximum(max);
+    m_maximum = max;
     updateTexts();
 }
 
@@ -82,10 +94,36 @@ void DialogSetCurrent::setTripDelay(int ms) { ui->sbDelay->setValue(ms); }
 
 int DialogSetCurrent::tripDelay() const { return ui->sbDelay->value(); }
 
+void DialogSetCurrent::setDelayedTripSupported(bool supported)
+{
+    m_delayedTripSupported = supported;
+    if (!supported)
+        ui->chkDelayedTrip->setChecked(false);
+    ui->chkDelayedTrip->setEnabled(supported);
+    ui->lblDelayedTripUnsupported->setVisible(!supported);
+    on_chkDelayedTrip_stateChanged(ui->chkDelayedTrip->checkState());
+}
+
+bool DialogSetCurrent::valueAllowed() const
+{
+    return SetValueInput::fromValue(value(), {0, m_maximum, m_unit}).accepted;
+}
+
+void DialogSetCurrent::accept()
+{
+    const SetValueInput::Result checked = SetValueInput::fromValue(value(), {0, m_maximum, m_unit});
+    if (!checked.accepted) {
+        SetValueInput::refuse(this, checked.refusal);
+        return;
+    }
+    QDialog::accept();
+}
+
 void DialogSetCurrent::on_chkDelayedTrip_stateChanged(int arg1)
 {
-    ui->grpDelayedTrip->setEnabled(arg1 != 0);
-    ui->sbDelay->setEnabled(arg1 != 0);
+    const bool on = arg1 != 0 && m_delayedTripSupported;
+    ui->grpDelayedTrip->setEnabled(on);
+    ui->sbDelay->setEnabled(on);
 }
 
 void DialogSetCurrent::changeEvent(QEvent *event)

@@ -21,8 +21,11 @@ public:
 
     /// The channel asked about; -1 for all channels.
     void setChannel(int channel);
-    /// The largest current the value box accepts.
+    /// The largest current the dialog accepts.
     void setMaximum(double max);
+    double maximum() const { return m_maximum; }
+    /// Whether the set current entered lies within 0 ... maximum.
+    bool valueAllowed() const;
     /// The smallest nominal current among all channels (for the note).
     void setLowestMaximum(double value);
     /// The unit the currents are given in.
@@ -44,6 +47,14 @@ public:
     void setTripDelay(int ms);
     /// The trip delay entered (ms).
     int tripDelay() const;
+    /// Offers the delayed trip only for a module that applies it; otherwise
+    /// its controls stay disabled and one line says why.
+    void setDelayedTripSupported(bool supported);
+
+public slots:
+    /// Closes with acceptance only for a set current within 0 ... maximum;
+    /// anything else is refused with a message and the dialog stays open.
+    void accept() override;
 
 protected:
     void changeEvent(QEvent *event) override;
@@ -57,5 +68,7 @@ private:
     Ui::DialogSetCurrent *ui;
     int m_channel = 0;
     QString m_unit;
+    double m_maximum = 0;
     double m_lowestMaximum = 0;
+    bool m_delayedTripSupported = true;
 };

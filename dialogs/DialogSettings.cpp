@@ -2,7 +2,10 @@
 
 #include "ui_dialogsettings.h"
 
+#include <DisplayFormat.h>
+
 #include <QEvent>
+#include <QSignalBlocker>
 
 namespace {
 
@@ -20,6 +23,15 @@ DialogSettings::DialogSettings(QWidget *parent)
     , ui(new Ui::DialogSettings)
 {
     ui->setupUi(this);
+    ui->sbVoltagePrecision->setMaximum(DisplayFormat::MaxPrecision);
+    ui->sbCurrentPrecision->setMaximum(DisplayFormat::MaxPrecision);
+    // Choosing a unit or a number of digits means using them: otherwise OK
+    // would keep the controller's units and the choice would do nothing.
+    const auto chooseOwn = [this] { ui->chkUseOwnSettings->setChecked(true); };
+    connect(ui->lstVoltageUnit, &QComboBox::activated, this, chooseOwn);
+    connect(ui->lstCurrentUnit, &QComboBox::activated, this, chooseOwn);
+    connect(ui->sbVoltagePrecision, &QSpinBox::valueChanged, this, chooseOwn);
+    connect(ui->sbCurrentPrecision, &QSpinBox::valueChanged, this, chooseOwn);
 }
 
 DialogSettings::~DialogSettings() { delete ui; }
@@ -43,6 +55,7 @@ QString DialogSettings::voltageUnit() const { return ui->lstVoltageUnit->current
 
 void DialogSettings::setVoltagePrecision(int precision)
 {
+    const QSignalBlocker blocker(ui->sbVoltagePrecision);
     ui->sbVoltagePrecision->setValue(precision);
 }
 
@@ -57,6 +70,7 @@ QString DialogSettings::currentUnit() const { return ui->lstCurrentUnit->current
 
 void DialogSettings::setCurrentPrecision(int precision)
 {
+    const QSignalBlocker blocker(ui->sbCurrentPrecision);
     ui->sbCurrentPrecision->setValue(precision);
 }
 

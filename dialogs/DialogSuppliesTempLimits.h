@@ -2,6 +2,8 @@
 
 #include <QDialog>
 
+#include <limits>
+
 class QLCDNumber;
 
 namespace Ui {
@@ -10,7 +12,8 @@ class DialogSuppliesTempLimits;
 
 /// A module's supply voltages, hardware voltage and current limits and
 /// temperature on LCD displays. Shows the last value received for each
-/// quantity, whatever module reported it.
+/// quantity, whatever module reported it; a supply or temperature out of its
+/// good range is drawn in red.
 class DialogSuppliesTempLimits : public QDialog
 {
     Q_OBJECT
@@ -37,13 +40,16 @@ protected:
     void changeEvent(QEvent *event) override;
 
 private:
-    static void showOn(QLCDNumber *lcd, float value, float *shown);
+    /// Shows a changed value, in red when it is out of its good range.
+    static void showOn(QLCDNumber *lcd, float value, float *shown, bool good = true);
 
     Ui::DialogSuppliesTempLimits *ui;
-    float m_p5 = 0;
-    float m_p12 = 0;
-    float m_n12 = 0;
-    float m_vlimit = 0;
-    float m_ilimit = 0;
-    float m_temperature = 0;
+    // Nothing shown yet: the first report always draws, in red if it must.
+    static constexpr float None = std::numeric_limits<float>::quiet_NaN();
+    float m_p5 = None;
+    float m_p12 = None;
+    float m_n12 = None;
+    float m_vlimit = None;
+    float m_ilimit = None;
+    float m_temperature = None;
 };

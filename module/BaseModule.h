@@ -1,5 +1,7 @@
 #pragma once
 
+#include "DisplayFormat.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QString>
@@ -107,6 +109,9 @@ public slots:
         Q_UNUSED(channel)
         return 0;
     }
+    /// Whether this module applies a delayed trip (SetChannelDelayedTrip); a
+    /// dialog must not offer one that nothing would apply.
+    virtual bool supportsDelayedTrip() { return false; }
     virtual void SetChannelDelayedTrip(int channel, bool enabled, bool ramp, int delay)
     {
         Q_UNUSED(channel)
@@ -161,6 +166,13 @@ public slots:
     virtual quint16 VerifyModuleBaseAddress() = 0;
     virtual int logLevel() { return 0; }
     virtual void setLogLevel(int level) { Q_UNUSED(level) }
+
+    /// The unit and decimals the operator sees: the module's own units while
+    /// it uses the controller's settings, else the chosen ones.
+    virtual DisplayFormat displayFormat() { return DisplayFormat(); }
+    /// Bus reads of this module that failed so far; a reading during which
+    /// the count moved holds values that were never read.
+    virtual quint32 failedReads() { return 0; }
 
     /// Names the module from its device class unless it already has a name.
     void setFirmwareName(int deviceClass);

@@ -57,6 +57,7 @@ VmeModule::VmeModule(VmeController *controller, quint16 baseAddress, QObject *pa
     , m_baseAddress(baseAddress)
 {
     setParent(parent);
+    m_display = ownUnits();
 }
 
 VmeModule::~VmeModule() = default;
@@ -73,9 +74,14 @@ quint16 VmeModule::read16(quint32 offset)
         return 0;
     // The refresh reads a whole step ahead in one transfer where the bridge can.
     quint16 word = 0;
-    if (ReadAhead::take(address(offset), &word, nullptr))
-        return word;
-    return m_controller->read16(address(offset), A16UserData, nullptr);
+    int error = 0;
+    if (!ReadAhead::take(address(offset), &word, &error))
+        word = m_controller->read16(address(offset), A16UserData, &error);
+    // The word of a failed cycle is no value: whoever shows values must know.
+    // Failures are negative (VM-USB counts the bytes of a good cycle).
+    if (error < 0)
+        ++m_failedReads;
+    return word;
 }
 
 void VmeModule::write16(quint32 offset, quint16 data)
@@ -445,10 +451,9 @@ void VmeModule::SetModuleDigitalFilter(quint32 filter)
 
 float VmeModule::GetModuleVoltageLimit() { return moduleFloat(Map::VoltageLimit); }
 
-float VmeModule::GetModuleCurrentLimit()
-{
-    return siCurrentToUserCurrent(moduleFloat(Map::CurrentLimit));
-}
+// A percentage of the nominal current, like the voltage limit: no current to
+// convert (converted, 100 % read as 100000 and no display could show it).
+float VmeModule::GetModuleCurrentLimit() { return moduleFloat(Map::CurrentLimit); }
 
 quint32 VmeModule::GetModuleStatus() { return moduleWord(Map::ModuleStatus); }
 
@@ -749,48 +754,107 @@ void VmeModule::SetChannelCurrentNominal(int channel, float maxset)
 // ---------------------------------------------------------------------------
 // Units and formatting
 
-QString VmeModule::FormatVoltage(double v)
+DisplayFormat VmeModule::ownUnits() const
 {
-    if (m_voltageUnitIndex == 1)
-        v /= 1000.0;
-    return QStringLiteral("%L1").arg(v, 0, 'f', m_voltagePrecision);
+    DisplayFormat format;
+    format.voltageUnit = m_voltageUnitIndex;
+    format.voltagePrecision = m_voltagePrecision;
+    // Any index but nA, uA and mA means amperes.
+    format.currentUnit = m_currentUnitIndex >= DisplayFormat::Nanoampere
+            && m_currentUnitIndex <= DisplayFormat::Milliampere
+        ? m_currentUnitIndex
+        : int(DisplayFormat::Ampere);
+    format.currentPrecision = m_currentPrecision;
+    return format;
 }
+
+DisplayFormat VmeModule::displayFormat()
+{
+    // The refresh formats in its reader thread while the operator changes
+    // the settings in the window's.
+    BusTransaction tx(m_controller);
+    return m_useControllerUnits ? ownUnits() : m_display;
+}
+
+bool VmeModule::useControllerUnits()
+{
+    BusTransaction tx(m_controller);
+    return m_useControllerUnits;
+}
+
+void VmeModule::setUseControllerUnits(bool controllerUnits)
+{
+    BusTransaction tx(m_controller);
+    m_useControllerUnits = controllerUnits;
+}
+
+QString VmeModule::FormatVoltage(double v) { return displayFormat().formatVoltage(v); }
 
 QString VmeModule::FormatVoltageUnit(double v)
 {
-    return QStringLiteral("%1 %2").arg(FormatVoltage(v), voltageUnit(0));
+    const DisplayFormat format = displayFormat();
+    return QStringLiteral("%1 %2").arg(format.formatVoltage(v), format.voltageUnitText());
 }
 
 QString VmeModule::voltageUnit(int channel)
 {
     Q_UNUSED(channel)
-    return m_voltageUnitIndex == 1 ? QStringLiteral("kV") : QStringLiteral("V");
+    return ownUnits().voltageUnitText();
+}
+
+void VmeModule::setVoltageUnit(const QString &unit)
+{
+    BusTransaction tx(m_controller);
+    const int index = DisplayFormat::voltageUnitIndex(unit);
+    if (index >= 0)
+        m_display.voltageUnit = index;
+}
+
+int VmeModule::voltagePrecision() { return displayFormat().voltagePrecision; }
+
+void VmeModule::setVoltagePrecision(int precision)
+{
+    BusTransaction tx(m_controller);
+    if (precision >= 0 && precision <= DisplayFormat::MaxPrecision)
+        m_display.voltagePrecision = precision;
 }
 
 QString VmeModule::FormatCurrent(double i)
 {
-    return QStringLiteral("%L1").arg(i, 0, 'f', m_currentPrecision);
+    return displayFormat().formatCurrent(i, ownUnits().currentUnit);
 }
 
 QString VmeModule::FormatCurrentUnit(double i)
 {
-    return QStringLiteral("%1 %2").arg(FormatCurrent(i), currentUnit(0));
+    const DisplayFormat format = displayFormat();
+    return QStringLiteral("%1 %2").arg(format.formatCurrent(i, ownUnits().currentUnit),
+                                       format.currentUnitText());
 }
 
 QString VmeModule::currentUnit(int channel)
 {
     Q_UNUSED(channel)
-    switch (m_currentUnitIndex) {
-    case 0:
-        return QStringLiteral("nA");
-    case 1:
-        return QStringLiteral("uA");
-    case 2:
-        return QStringLiteral("mA");
-    default:
-        return QStringLiteral("A");
-    }
+    return ownUnits().currentUnitText();
 }
+
+void VmeModule::setCurrentUnit(const QString &unit)
+{
+    BusTransaction tx(m_controller);
+    const int index = DisplayFormat::currentUnitIndex(unit);
+    if (index >= 0)
+        m_display.currentUnit = index;
+}
+
+int VmeModule::currentPrecision() { return displayFormat().currentPrecision; }
+
+void VmeModule::setCurrentPrecision(int precision)
+{
+    BusTransaction tx(m_controller);
+    if (precision >= 0 && precision <= DisplayFormat::MaxPrecision)
+        m_display.currentPrecision = precision;
+}
+
+quint32 VmeModule::failedReads() { return m_failedReads.load(); }
 
 float VmeModule::siCurrentToUserCurrent(float siCurrent)
 {

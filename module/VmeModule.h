@@ -4,6 +4,7 @@
 #include "RegisterMap.h"
 
 #include <array>
+#include <atomic>
 
 class VmeController;
 
@@ -115,12 +116,24 @@ public slots:
     void SetChannelCurrentIlkMinSet(int channel, float ilkmin) override;
     void SetChannelOn(int channel) override;
     void SetChannelOff(int channel) override;
+    bool useControllerUnits() override;
+    void setUseControllerUnits(bool controllerUnits) override;
+    /// Formatted in the display unit and decimals; `v` in volts.
     QString FormatVoltage(double v) override;
     QString FormatVoltageUnit(double v) override;
+    /// The unit of the voltages the getters return and the update signals carry.
     QString voltageUnit(int channel) override;
+    void setVoltageUnit(const QString &unit) override;
+    int voltagePrecision() override;
+    void setVoltagePrecision(int precision) override;
+    /// Formatted in the display unit and decimals; `i` in the module's current unit.
     QString FormatCurrent(double i) override;
     QString FormatCurrentUnit(double i) override;
+    /// The unit of the currents the getters return and the update signals carry.
     QString currentUnit(int channel) override;
+    void setCurrentUnit(const QString &unit) override;
+    int currentPrecision() override;
+    void setCurrentPrecision(int precision) override;
     quint32 GetModuleIlkOutStatus() override;
     quint32 GetModuleIlkOutControl() override;
     void SetModuleIlkOutControl(quint32 control) override;
@@ -141,6 +154,10 @@ public slots:
     void SendHexLine(const QByteArray &record) override;
     void ProgramModuleBaseAddress(quint16 address) override;
     quint16 VerifyModuleBaseAddress() override;
+    quint32 failedReads() override;
+
+public:
+    DisplayFormat displayFormat() override;
 
     /// A current in amperes as a current in the module's display unit.
     float siCurrentToUserCurrent(float siCurrent);
@@ -148,8 +165,9 @@ public slots:
     float userCurrentToSiCurrent(float userCurrent);
 
 protected:
-    // Display units. Fixed at construction in this system (the unit setters of
-    // the interface do nothing); kept reachable for subclasses.
+    // The module's own units: those of its getters, setters and update
+    // signals. Fixed at construction; the display settings change only the
+    // texts (m_display).
     int m_voltageUnitIndex = 0; ///< 0 = V, 1 = kV
     int m_voltagePrecision = 1; ///< decimals of FormatVoltage
     int m_currentUnitIndex = 2; ///< 0 = nA, 1 = uA, 2 = mA, other = A
@@ -188,8 +206,15 @@ private:
     void forEachSelectedChannel(quint32 mask, RegisterMap::ModuleRegister allChannels,
                                 quint32 allValue, void (VmeModule::*perChannel)(int));
 
+    /// The module's own units as a display format.
+    DisplayFormat ownUnits() const;
+
     VmeController *m_controller;
     quint16 m_baseAddress;
+    /// The operator's choice, in force unless m_useControllerUnits.
+    DisplayFormat m_display;
+    bool m_useControllerUnits = true;
+    std::atomic<quint32> m_failedReads {0};
     quint32 m_vendorId = 0;
     std::array<quint16, RegisterMap::ChannelTableSize> m_channelBlockOffset {};
     std::array<quint16, RegisterMap::ChannelTableSize> m_voltageNominalOffset {};

@@ -38,6 +38,8 @@ namespace ChannelStatus {
     constexpr quint32 IsCurrentControlled = 0x0040;
     constexpr quint32 IsVoltageControlled = 0x0080;
     constexpr quint32 IsExternalInhibit = 0x1000;
+    /// The current exceeded the set current and the channel was switched off.
+    constexpr quint32 IsTrip = 0x2000;
     constexpr quint32 IsCurrentLimit = 0x4000;
 } // namespace ChannelStatus
 

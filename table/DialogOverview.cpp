@@ -4,12 +4,14 @@
 
 #include <QDebug>
 #include <QHeaderView>
+#include <QLabel>
 #include <QScrollBar>
 #include <QtMath>
 
 namespace {
 
-constexpr int ColumnWidth = 80;
+// Wide enough for the address heading a module ("VME BA 0x4000").
+constexpr int ColumnWidth = 100;
 constexpr int RowHeight = 20;
 constexpr int VerticalHeaderWidth = 120;
 constexpr int StatusTableHeight = 25;
@@ -25,9 +27,7 @@ DialogOverview::DialogOverview(QWidget *parent)
     setupTable(m_ui->voltageTable, MaxChannels);
     setupTable(m_ui->currentTable, MaxChannels);
     setupTable(m_ui->statusTable, 1);
-    for (int column = 0; column < MaxModules; ++column)
-        m_ui->voltageTable->setHorizontalHeaderItem(
-            column, new QTableWidgetItem(tr("Module %1").arg(column)));
+    labelTables();
     for (int row = 0; row < MaxChannels; ++row) {
         const QString header = tr("Channel %1").arg(row);
         m_ui->voltageTable->setVerticalHeaderItem(row, new QTableWidgetItem(header));
@@ -57,13 +57,40 @@ DialogOverview::~DialogOverview() { delete m_ui; }
 
 void DialogOverview::setupTable(QTableWidget *table, int rows)
 {
+    // Columns come with the modules: an empty column would look like a
+    // module that reports nothing.
     table->setRowCount(rows);
-    table->setColumnCount(MaxModules);
+    table->setColumnCount(0);
     table->verticalHeader()->setFixedWidth(VerticalHeaderWidth);
-    for (int column = 0; column < MaxModules; ++column)
-        table->setColumnWidth(column, ColumnWidth);
+    table->horizontalHeader()->setDefaultSectionSize(ColumnWidth);
     for (int row = 0; row < rows; ++row)
         table->setRowHeight(row, RowHeight);
+}
+
+void DialogOverview::labelTables()
+{
+    // What each grid shows and in which unit: the all-modules pass reports
+    // volts and milliamperes, and the current grid shows microamperes.
+    const auto caption = [this](const QString &text, QWidget *above) {
+        auto *label = new QLabel(text, this);
+        label->setObjectName(QStringLiteral("caption_") + above->objectName());
+        m_ui->verticalLayout->insertWidget(m_ui->verticalLayout->indexOf(above), label);
+    };
+    caption(tr("<b>Measured voltage (V)</b>"), m_ui->voltageTable);
+    caption(tr("<b>Module status</b> (worst channel first)"), m_ui->statusTable);
+    caption(tr("<b>Measured current (%1A)</b>").arg(QChar(0x00B5)), m_ui->currentTable);
+    auto *legend = new QLabel(this);
+    legend->setObjectName(QStringLiteral("legend"));
+    legend->setWordWrap(true);
+    legend->setText(
+        tr("<font color=\"green\">green</font>: at the set voltage, "
+           "<font color=\"magenta\">magenta</font>: more than %L1 V from it; status "
+           "<font color=\"green\">OK</font> or <font color=\"green\">Ramp</font>, "
+           "<span style=\"background:red;color:white\">&nbsp;Ch n TRIP&nbsp;</span>: the first "
+           "channel with the module's worst problem (TRIP, EMCY, EINH, CLIM, VLIM, BNDS, IERR); "
+           "the tool tip lists every channel.")
+            .arg(double(VoltageTolerance)));
+    m_ui->verticalLayout->addWidget(legend);
 }
 
 QTableWidgetItem *DialogOverview::cell(QTableWidget *table, int row, int column)
@@ -79,17 +106,22 @@ QTableWidgetItem *DialogOverview::cell(QTableWidget *table, int row, int column)
 
 int DialogOverview::moduleColumn(int serialNumber)
 {
-    const int column = m_serialNumbers.indexOf(serialNumber);
-    if (column >= 0)
-        return column;
+    const int known = m_serialNumbers.indexOf(serialNumber);
+    if (known >= 0)
+        return known;
     if (m_serialNumbers.size() >= MaxModules)
         return -1;
     qDebug() << "new Module with sn." << serialNumber;
     m_serialNumbers.append(serialNumber);
+    const int column = m_serialNumbers.size() - 1;
+    for (QTableWidget *table : {m_ui->voltageTable, m_ui->statusTable, m_ui->currentTable})
+        table->setColumnCount(column + 1);
+    m_ui->voltageTable->setHorizontalHeaderItem(
+        column, new QTableWidgetItem(tr("Module %1").arg(column)));
     // Unknown until the first set voltage arrives: no comparison before that.
     m_voltageSets.append(QVector<float>(MaxChannels, qQNaN()));
     m_statusSummaries.append(ModuleStatusSummary());
-    return m_serialNumbers.size() - 1;
+    return column;
 }
 
 int DialogOverview::columnFor(int serialNumber, int channel)

@@ -59,6 +59,8 @@ private:
     /// Column for an update, -1 when the update is not shown.
     int columnFor(int serialNumber, int channel);
     static void setupTable(QTableWidget *table, int rows);
+    /// Captions with quantity and unit above the grids, and the colour legend.
+    void labelTables();
     static QTableWidgetItem *cell(QTableWidget *table, int row, int column);
 
     Ui::DialogOverview *m_ui;

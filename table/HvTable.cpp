@@ -2,6 +2,9 @@
 
 #include "HvTableItemDelegate.h"
 
+#include <SetValueInput.h>
+
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
 
@@ -16,6 +19,8 @@ HvTable::HvTable(QWidget *parent)
 {
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed);
+    // Sized to the longest text, so that no status reads "Voltage Co...".
+    horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
 
     auto *delegate = new HvTableItemDelegate(this);
     setItemDelegate(delegate);
@@ -72,11 +77,7 @@ void HvTable::setUnits(const QString &voltageUnit, const QString &currentUnit)
     setHeader(StatusColumn, tr("Status"));
 }
 
-void HvTable::setColumnWidths(int width)
-{
-    for (int column = 0; column < columnCount(); ++column)
-        setColumnWidth(column, width);
-}
+void HvTable::setColumnWidths(int width) { horizontalHeader()->setMinimumSectionSize(width); }
 
 void HvTable::setCell(int row, int column, const QString &text, const QColor &colour)
 {
@@ -94,10 +95,20 @@ void HvTable::setCell(int row, int column, const QString &text, const QColor &co
         setItem(row, column, cell);
     }
     cell->setText(text);
+    cell->setData(Qt::ForegroundRole, QVariant());
     if (colour != QColor(Qt::white))
         cell->setBackground(colour);
     else
         cell->setData(Qt::BackgroundRole, QVariant());
+}
+
+void HvTable::markRowStale(int row)
+{
+    const QColor stale = palette().color(QPalette::Disabled, QPalette::Text);
+    for (int column = 0; column < columnCount(); ++column) {
+        if (QTableWidgetItem *cell = item(row, column))
+            cell->setForeground(stale);
+    }
 }
 
 bool HvTable::hasMultipleSelection() const { return selectedIndexes().size() > 1; }
@@ -114,14 +125,15 @@ QList<int> HvTable::selectedRows() const
 
 void HvTable::dataEntered(int row, int column, const QString &text)
 {
-    bool ok = false;
-    const float value = text.toFloat(&ok);
-    if (!ok)
+    if (!isEditableColumn(column))
         return;
-    if (column == VoltageSetColumn)
-        emit voltageSetEntered(row, value);
-    else if (column == CurrentSetColumn)
-        emit currentSetEntered(row, value);
+    const SetValueInput::Result number = SetValueInput::number(text, locale());
+    if (!number.accepted)
+        emit entryRefused(row, column, text);
+    else if (column == VoltageSetColumn)
+        emit voltageSetEntered(row, number.value);
+    else
+        emit currentSetEntered(row, number.value);
 }
 
 void HvTable::dataDiscarded()

@@ -40,11 +40,15 @@ public:
     void setHeader(int column, const QString &text);
     /// Heads the columns, the values with their units.
     void setUnits(const QString &voltageUnit, const QString &currentUnit);
-    /// Gives every column the same width in pixels.
+    /// Gives every column at least this width in pixels; wider content widens
+    /// its column, so no text is cut.
     void setColumnWidths(int width);
     /// Writes a right-aligned cell, with the colour as background unless it is
     /// white; the cell being edited is left alone.
     void setCell(int row, int column, const QString &text, const QColor &colour = Qt::white);
+    /// Greys the row's texts: they are the last values read, not the present
+    /// ones. The next setCell of a cell makes it live again.
+    void markRowStale(int row);
 
     /// True when more than one cell is selected.
     bool hasMultipleSelection() const;
@@ -61,13 +65,16 @@ public:
 
 signals:
     /// A set voltage was typed into the row of `channel`.
-    void voltageSetEntered(int channel, float value);
+    void voltageSetEntered(int channel, double value);
     /// A set current was typed into the row of `channel`.
-    void currentSetEntered(int channel, float value);
+    void currentSetEntered(int channel, double value);
+    /// Text that is no number was typed into a set value.
+    void entryRefused(int channel, int column, const QString &text);
 
 public slots:
-    /// Passes a committed edit of a set value on as a number; text that is
-    /// no number is dropped.
+    /// Passes a committed edit of a set value on as a number, read in the
+    /// table's locale (group separators as shown) or in C form; text that is
+    /// no number is refused.
     void dataEntered(int row, int column, const QString &text);
     /// Forgets the edit cell: the editor has closed.
     void dataDiscarded();

@@ -44,7 +44,10 @@ StatusCell StatusCell::ofMeasurementChannel(quint32 control)
 
 StatusCell StatusCell::ofHighVoltageChannel(quint32 status, quint32 control)
 {
-    // Faults first: they matter more than whatever the channel is doing.
+    // Faults first: they matter more than whatever the channel is doing, and
+    // a trip most of all: the high voltage is gone until the operator acts.
+    if (status & IsTrip)
+        return {translated(QT_TRANSLATE_NOOP("StatusCell", "Trip")), Qt::red};
     if (status & IsCurrentLimit)
         return {translated(QT_TRANSLATE_NOOP("StatusCell", "Current Limit")), Qt::red};
     if (status & IsEmergencyOff)

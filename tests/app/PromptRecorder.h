@@ -30,6 +30,16 @@ public:
     PromptRecorder() { OperatorPrompt::install(this); }
     ~PromptRecorder() override { OperatorPrompt::install(nullptr); }
 
+    /// The lines of one kind, without the kind: "text [Ok]".
+    QStringList shownOf(const QString &kind) const
+    {
+        QStringList lines;
+        for (const QString &line : shown) {
+            if (line.startsWith(kind + QStringLiteral(": ")))
+                lines << line.mid(kind.size() + 2);
+        }
+        return lines;
+    }
     /// Queues the button the next message box answers with.
     void answerButton(Button button) { m_buttons.enqueue(button); }
     /// Queues the value the next input dialog confirms (QString, int or double).

@@ -41,6 +41,14 @@ public:
     QString currentUnit(int) override { return unitOfCurrent; }
     QString voltageUnit(int) override { return unitOfVoltage; }
     bool useControllerUnits() override { return false; }
+    bool supportsDelayedTrip() override { return true; }
+    DisplayFormat displayFormat() override
+    {
+        DisplayFormat format;
+        format.voltageUnit = DisplayFormat::voltageUnitIndex(unitOfVoltage);
+        format.currentUnit = DisplayFormat::currentUnitIndex(unitOfCurrent);
+        return format;
+    }
     int voltagePrecision() override { return 2; }
     int currentPrecision() override { return 4; }
 
@@ -156,7 +164,7 @@ private slots:
                 const bool enabled = d->findChild<QWidget *>("sbDelay")->isEnabled();
                 QCOMPARE(d->findChild<QWidget *>("grpDelayedTrip")->isEnabled(), enabled);
                 seen << text(d, "lblUnit");
-                for (double value : {d->findChild<QDoubleSpinBox *>("sbValue")->maximum(),
+                for (double value : {d->maximum(),
                                      d->value(), double(d->delayedTrip()), double(d->rampDown()),
                                      double(d->tripDelay()), double(enabled)})
                     seen << QString::number(value);
@@ -187,10 +195,10 @@ private slots:
         RecordingModule module;
         QVERIFY(!ModalRuns::runSetCurrentTrip(nullptr, &module, -1));
         QCOMPARE(runs, 0);
-        // A module without channels writes only the common value.
+        // A module without channels allows 0 only: the set current 0.5 is refused.
         module.currentNominals.clear();
-        QVERIFY(ModalRuns::runSetAllChannelsCurrentTrip(nullptr, &module, -1));
-        QCOMPARE(module.calls, (Calls {{"SetAllChannelsCurrentSet", 0.0f}}));
+        QVERIFY(!ModalRuns::runSetAllChannelsCurrentTrip(nullptr, &module, -1));
+        QVERIFY(module.calls.isEmpty());
     }
 
     void settingsArePrefilledAndWritten()
@@ -219,11 +227,11 @@ private slots:
                          {"setVoltagePrecision", 0},
                          {"setCurrentUnit", Micro},
                          {"setCurrentPrecision", 6}}));
-        // Units match exactly ("MA" is not "mA"); an unknown one leaves the first item.
+        // Units match exactly ("MA" is not "mA"); an unknown one shows as the base unit.
         module.unitOfVoltage = "MV";
         module.unitOfCurrent = "MA";
         QVERIFY(ModalRuns::runSettings(&module));
-        QCOMPARE(shown.join(' '), QStringLiteral("0 V 2 nA 4 0 kV 2 A 4"));
+        QCOMPARE(shown.join(' '), QStringLiteral("0 V 2 nA 4 0 V 2 A 4"));
     }
 };
 

@@ -7,6 +7,8 @@
 #include "DialogSuppliesTempLimits.h"
 #include "SignalRecorder.h"
 
+#include <PromptRecorder.h>
+
 #include <QtTest>
 #include <QtWidgets>
 
@@ -277,8 +279,6 @@ private slots:
         QVERIFY(calls().isEmpty());
 
         refreshBounds(dialog, 4, 0x0008); // nominal 3000 V
-        QCOMPARE(child<QDoubleSpinBox>(dialog, "spbVoltageIlkMax")->maximum(), 3030.0);
-        QCOMPARE(child<QDoubleSpinBox>(dialog, "spbVoltageIlkMin")->maximum(), 3000.0);
         QCOMPARE(dialog->windowTitle(), QStringLiteral("Channel 4 Voltage / Current Bounds"));
         auto *minimum = child(dialog, "spbCurrentIlkMin");
         QVERIFY(!minimum->isEnabled());
@@ -312,6 +312,17 @@ private slots:
         QTest::keyClicks(vmin, "300");
         refreshBounds(dialog, 4, 0x0808);
         QVERIFY(calls().isEmpty());
+        // Past 1.01 x the nominal 3000 V: refused, nothing sent.
+        PromptRecorder prompt;
+        vmax->selectAll();
+        QTest::keyClicks(vmax, "3031");
+        click(dialog, "btnSetBounds");
+        QVERIFY(calls().isEmpty());
+        QCOMPARE(prompt.shownOf("warning"),
+                 QStringList {"3,031 V is outside the allowed range 0...3,030 V. Nothing was "
+                              "written. [Ok]"});
+        vmax->selectAll();
+        QTest::keyClicks(vmax, "2500");
         click(dialog, "btnSetBounds");
         QCOMPARE(calls(),
                  (Calls {{"setChannelBounds", 4, true, 2500.0f, 300.0f, false, 2.5f, 0.1f}}));

@@ -200,7 +200,6 @@ private slots:
             auto row = [cls](const char *name, const Operation &op) {
                 QTest::addRow("%d %s", cls, name) << cls << op;
             };
-            row("module limit", OP(return m.GetModuleCurrentLimit()));
             row("set", OP(return m.GetChannelCurrentSet(3)));
             row("measure", OP(return m.GetChannelCurrentMeasure(3)));
             row("trip max", OP(return m.GetChannelCurrentIlkMaxSet(3)));

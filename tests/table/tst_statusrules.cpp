@@ -25,14 +25,15 @@ private slots:
         QTest::newRow("DC90 off") << 90 << 0x4028u << 0x0009u << "Off" << yellow;
         // Every other class follows the status word, first matching rule first:
         // each row clears the state the row before it found.
-        QTest::newRow("all at once") << 20 << 0x50F8u << 0x0008u << "Current Limit" << red;
+        QTest::newRow("all at once") << 20 << 0x70F8u << 0x0008u << "Trip" << red;
+        QTest::newRow("current limit") << 20 << 0x50F8u << 0x0008u << "Current Limit" << red;
         QTest::newRow("emergency") << 20 << 0x10F8u << 0x0008u << "Emergency" << red;
         QTest::newRow("inhibit") << 29 << 0x10D8u << 0x0008u << "Inhibit" << red;
         QTest::newRow("ramp") << 20 << 0x00D8u << 0x0008u << "Ramp" << green;
         QTest::newRow("current control") << 20 << 0x00C8u << 0x0008u << "Current Control" << green;
         QTest::newRow("voltage control") << 21 << 0x0088u << 0x0008u << "Voltage Control" << green;
         QTest::newRow("on") << 20 << 0x0008u << 0x0008u << "On" << green;
-        QTest::newRow("off, unnamed bits") << 20 << 0x2F07u << 0xFFFFu << "Off" << yellow;
+        QTest::newRow("off, unnamed bits") << 20 << 0x0F07u << 0xFFFFu << "Off" << yellow;
         // Current control is healthy only on a channel that is on and set on.
         QTest::newRow("CC, not set on") << 20 << 0x0048u << 0u << "Current Control" << yellow;
         QTest::newRow("CC, set on, off") << 20 << 0x0040u << 0x0008u << "Current Control" << yellow;

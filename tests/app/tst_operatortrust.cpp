@@ -1,0 +1,351 @@
+// What an operator must be able to trust, on the main window over the
+// simulated crate: a trip stands out, typed set values are written exactly or
+// refused, a module that stops answering is shown stale and refused, and the
+// display settings hold across a restart. Simulated time is frozen and the
+// refresh stopped: every test drives the ticks itself.
+//
+// With NORV_SHOTS_DIR set, the tests also save the pictures of the window
+// with a trip, the overview and the module dialog there (1280 x 800 screen).
+#include "PromptRecorder.h"
+#include "TestCrate.h"
+
+#include <BaseModule.h>
+#include <CrateCore.h>
+#include <HvTable.h>
+#include <ModalRuns.h>
+#include <NorvControl.h>
+#include <norvsim.h>
+
+#include <QAction>
+#include <QComboBox>
+#include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QScrollBar>
+#include <QSpinBox>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+constexpr int Base20 = 0x4000;
+constexpr int Base29 = 0x8000;
+
+HvTable *table(NorvControl &window) { return window.findChild<HvTable *>(QStringLiteral("table")); }
+
+QString cellText(NorvControl &window, int row, int column)
+{
+    QTableWidgetItem *item = table(window)->item(row, column);
+    return item ? item->text() : QString();
+}
+
+void trigger(NorvControl &window, const char *name)
+{
+    window.findChild<QAction *>(QString::fromLatin1(name))->trigger();
+}
+
+// One full pass over the rows, module step included.
+void refreshPass(NorvControl &window)
+{
+    for (int tick = 0; tick <= qMax(1, table(window)->rowCount()); ++tick)
+        window.crate()->refreshTimerUpdate();
+}
+
+void saveShot(QWidget *widget, const char *name)
+{
+    const QString dir = qEnvironmentVariable("NORV_SHOTS_DIR");
+    if (dir.isEmpty())
+        return;
+    QCoreApplication::processEvents();
+    QVERIFY(widget->grab().save(QDir(dir).filePath(QString::fromLatin1(name))));
+}
+
+} // namespace
+
+class TestOperatorTrust : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void typedSetValuesAreWrittenExactlyOrRefused_data();
+    void typedSetValuesAreWrittenExactlyOrRefused();
+    void aTripStandsOutInRed();
+    void aModuleThatStopsAnsweringIsStaleAndRefused();
+    void aFailedReadIsNeverShownAsAValue();
+    void displaySettingsChangeTheTableAndSurviveARestart();
+
+private:
+    NorvControl &start();
+
+    QTemporaryDir m_dir;
+    std::unique_ptr<PromptRecorder> m_prompt;
+    std::unique_ptr<NorvControl> m_window;
+};
+
+void TestOperatorTrust::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    TestCrate::useSettingsIn(m_dir.path());
+    qputenv("NORV_SIM_TIMESCALE", "0");
+}
+
+void TestOperatorTrust::init()
+{
+    // The table shows "1,500.0": its own form must be taken back.
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    TestCrate::clearSettings();
+    QVERIFY(TestCrate::resetDefault());
+    m_prompt = std::make_unique<PromptRecorder>();
+}
+
+void TestOperatorTrust::cleanup()
+{
+    ModalRuns::setModalRunner({});
+    m_window.reset();
+    m_prompt.reset();
+}
+
+NorvControl &TestOperatorTrust::start()
+{
+    m_window = std::make_unique<NorvControl>(QStringList {});
+    m_window->crate()->stopRefresh();
+    refreshPass(*m_window);
+    return *m_window;
+}
+
+void TestOperatorTrust::typedSetValuesAreWrittenExactlyOrRefused_data()
+{
+    QTest::addColumn<QString>("via"); // the table's Vset or Iset cell, or "Set Voltage..."
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<double>("written"); // V or A; NaN: refused
+    QTest::addColumn<QString>("refusal");
+    const double refused = qQNaN();
+    const QString range = QStringLiteral(" is outside the allowed range 0...3,000 V. Nothing was "
+                                         "written.");
+    QTest::newRow("in range") << "Vset" << "1500" << 1500.0 << "";
+    QTest::newRow("lower limit") << "Vset" << "0" << 0.0 << "";
+    QTest::newRow("upper limit") << "Vset" << "3000" << 3000.0 << "";
+    QTest::newRow("decimals kept") << "Vset" << "1234.567" << 1234.567 << "";
+    QTest::newRow("as the table shows it") << "Vset" << "1,500.0" << 1500.0 << "";
+    QTest::newRow("above") << "Vset" << "99999" << refused << "99,999 V" + range;
+    QTest::newRow("negative") << "Vset" << "-100" << refused << "-100 V" + range;
+    QTest::newRow("no number") << "Vset" << "abc" << refused
+                               << "\"abc\" is not a number. Allowed: 0...3,000 V. Nothing was "
+                                  "written.";
+    QTest::newRow("misplaced separator") << "Vset" << "1,50.0" << refused
+                                         << "\"1,50.0\" is not a number. Allowed: 0...3,000 V. "
+                                            "Nothing was written.";
+    QTest::newRow("current in range") << "Iset" << "2.5" << 0.0025 << "";
+    QTest::newRow("current above") << "Iset" << "5" << refused
+                                   << "5 mA is outside the allowed range 0...3 mA. Nothing was "
+                                      "written.";
+    // The input dialog returns what was typed; its range is checked before writing.
+    QTest::newRow("dialog, above") << "dialog" << "3500" << refused << "3,500 V" + range;
+    QTest::newRow("dialog, limit") << "dialog" << "3000" << 3000.0 << "";
+}
+
+void TestOperatorTrust::typedSetValuesAreWrittenExactlyOrRefused()
+{
+    QFETCH(QString, via);
+    QFETCH(QString, typed);
+    QFETCH(double, written);
+    QFETCH(QString, refusal);
+    NorvControl &window = start();
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    const bool current = via == QLatin1String("Iset");
+    const int quantity = current ? NORVSIM_ISET : NORVSIM_VSET;
+    const double before = norvsim_channel_value(Base20, 2, quantity);
+
+    if (via == QLatin1String("dialog")) {
+        table(window)->setCurrentCell(2, 0);
+        m_prompt->answerValue(typed.toDouble());
+        trigger(window, "actionSetVoltage");
+    } else {
+        HvTable *view = table(window);
+        view->setCurrentCell(2, current ? HvTable::CurrentSetColumn : HvTable::VoltageSetColumn);
+        QTest::keyClick(view, Qt::Key_F2);
+        auto *editor = qobject_cast<QLineEdit *>(QApplication::focusWidget());
+        QVERIFY(editor);
+        editor->selectAll();
+        QTest::keyClicks(editor, typed);
+        QTest::keyClick(editor, Qt::Key_Return);
+        QTRY_COMPARE(view->editRow(), -1);
+    }
+
+    if (qIsNaN(written)) {
+        QTRY_COMPARE(m_prompt->shownOf("warning"), QStringList {refusal + " [Ok]"});
+        QCOMPARE(norvsim_channel_value(Base20, 2, quantity), before);
+    } else {
+        // The float the module takes, of exactly what was typed.
+        QTRY_VERIFY(qAbs(norvsim_channel_value(Base20, 2, quantity) - written)
+                    <= 1e-7 * qMax(1.0, written));
+        QTest::qWait(10);
+        QVERIFY(m_prompt->shownOf("warning").isEmpty());
+    }
+}
+
+void TestOperatorTrust::aTripStandsOutInRed()
+{
+    NorvControl &window = start();
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    // A real trip: the load of channel 3 would draw more than its set
+    // current long before the output reaches the set voltage.
+    BaseModule *module = window.crate()->module(0);
+    module->SetModuleKillEnable(true);
+    QCOMPARE(norvsim_set_channel_value(Base20, 3, NORVSIM_LOAD, 1e5), 0);
+    module->SetChannelCurrentSet(3, 0.001f);
+    module->SetChannelVoltageSet(3, 1000.0f);
+    module->SetChannelVoltageSet(5, 800.0f);
+    module->SetSelectedChannelsOn(1u << 3 | 1u << 5);
+    norvsim_advance_ms(20000);
+    refreshPass(window);
+
+    QTableWidgetItem *status = table(window)->item(3, HvTable::StatusColumn);
+    QCOMPARE(status->text(), QStringLiteral("Trip"));
+    QCOMPARE(status->background().color(), QColor(Qt::red));
+    QCOMPARE(cellText(window, 5, HvTable::StatusColumn), QStringLiteral("Voltage Control"));
+    // The whole status text fits its column: nothing reads "Voltage Co...".
+    const QFontMetrics metrics(table(window)->font());
+    QVERIFY(table(window)->columnWidth(HvTable::StatusColumn)
+            >= metrics.horizontalAdvance(QStringLiteral("Trip")));
+    saveShot(&window, "main-window-trip.png");
+
+    trigger(window, "actionModuleOverview");
+    refreshPass(window);
+    auto *overview = window.findChild<QDialog *>(QStringLiteral("DialogOverview"));
+    QVERIFY(overview);
+    auto *voltages = overview->findChild<QTableWidget *>(QStringLiteral("voltageTable"));
+    QCOMPARE(voltages->columnCount(), 2); // two modules, no empty columns
+    saveShot(overview, "overview.png");
+    trigger(window, "actionModuleStatusControl");
+    auto *moduleDialog = window.findChild<QDialog *>(QStringLiteral("DialogModuleControl"));
+    QVERIFY(moduleDialog->height() <= 800);
+    saveShot(moduleDialog, "module-dialog.png");
+
+    // 24 channels in the default window: the Status column beside the scroll bar.
+    trigger(window, "actionNextModule");
+    refreshPass(window);
+    HvTable *view = table(window);
+    QCOMPARE(view->rowCount(), 24);
+    QTRY_VERIFY(view->verticalScrollBar()->isVisible());
+    QVERIFY(view->columnViewportPosition(HvTable::StatusColumn)
+                + view->columnWidth(HvTable::StatusColumn)
+            <= view->viewport()->width());
+}
+
+void TestOperatorTrust::aModuleThatStopsAnsweringIsStaleAndRefused()
+{
+    QVERIFY(TestCrate::resetFrom(
+        m_dir.path(),
+        {TestCrate::module(Base20, 20, 4711, {{"faults", QJsonObject {{"unplug_at_s", 5}}}}),
+         TestCrate::module(Base29, 29, 4712)}));
+    NorvControl &window = start();
+    auto *serial = window.findChild<QLabel *>(QStringLiteral("lblSerial"));
+    QVERIFY(serial->isEnabled());
+    QVERIFY(table(window)->isEnabled());
+
+    norvsim_advance_ms(6000);
+    window.crate()->refreshTimerUpdate();
+    QCOMPARE(window.crate()->moduleState(0), int(ModuleSlot::NotAnswering));
+    QVERIFY(!table(window)->isEnabled());
+    QVERIFY(!serial->isEnabled());
+    QCOMPARE(serial->text(), QStringLiteral("4711")); // the last one known, greyed
+
+    // Commands and dialogs refuse with one line instead of acting on zeros.
+    norvsim_reset_counters();
+    table(window)->setCurrentCell(1, 0);
+    trigger(window, "actionSetVoltage");
+    trigger(window, "actionSetAllChannelsOn");
+    trigger(window, "actionSuppliesAndTemperature");
+    QVERIFY(m_prompt->shown.isEmpty());
+    QCOMPARE(window.statusBar()->currentMessage(),
+             QStringLiteral("VME BA 0x4000 does not answer: nothing was sent to it."));
+    QVERIFY(!window.findChild<QDialog *>(QStringLiteral("DialogSuppliesTempLimits")));
+
+    // The switch-off at the exit reaches the other module and names this one.
+    m_prompt->answerButton(QMessageBox::Yes);
+    m_prompt->answerButton(QMessageBox::Ok);
+    TestCrate::switchAllOn(Base29, 29);
+    QVERIFY(window.close());
+    QCOMPARE(TestCrate::channelsOn(Base29, 29), 0);
+    const QStringList warnings = m_prompt->shownOf("warning");
+    QCOMPARE(warnings.size(), 1);
+    QVERIFY(warnings.at(0).endsWith(QLatin1String("may still be on:\nVME BA 0x4000 [Ok]")));
+}
+
+void TestOperatorTrust::aFailedReadIsNeverShownAsAValue()
+{
+    NorvControl &window = start();
+    table(window)->setCurrentCell(2, 0);
+    QSignalSpy nominals(window.crate(), &CrateCore::updateChannelCurrentNominal);
+    QCOMPARE(norvsim_inject_bus_errors(Base20, 0.02, 7), 0);
+    QSet<QString> shown;
+    for (int tick = 0; tick < 300; ++tick) {
+        window.crate()->refreshTimerUpdate();
+        for (int row = 0; row < table(window)->rowCount(); ++row)
+            shown << cellText(window, row, HvTable::CurrentSetColumn)
+                  << cellText(window, row, HvTable::CurrentNominalColumn);
+    }
+    // A failed cycle reads 0: neither the cells nor the dialogs may see it.
+    QCOMPARE(shown, QSet<QString> {QStringLiteral("3.000")});
+    QVERIFY(nominals.size() > 5);
+    for (const QList<QVariant> &update : std::as_const(nominals))
+        QCOMPARE(update.at(2).toFloat(), 3.0f);
+}
+
+void TestOperatorTrust::displaySettingsChangeTheTableAndSurviveARestart()
+{
+    QLocale::setDefault(QLocale::c());
+    NorvControl &window = start();
+    QCOMPARE(cellText(window, 0, HvTable::VoltageNominalColumn), QStringLiteral("3000.0"));
+    ModalRuns::setModalRunner([](QDialog *dialog) {
+        dialog->findChild<QComboBox *>(QStringLiteral("lstVoltageUnit"))->setCurrentText("kV");
+        dialog->findChild<QComboBox *>(QStringLiteral("lstCurrentUnit"))
+            ->setCurrentText(QString(QChar(0x00B5)) + "A");
+        // The operator's own choice, made by typing a number of digits.
+        dialog->findChild<QSpinBox *>(QStringLiteral("sbVoltagePrecision"))->setValue(2);
+        return int(QDialog::Accepted);
+    });
+    trigger(window, "actionSettings");
+    refreshPass(window);
+    const QStringList shown {table(window)->horizontalHeaderItem(0)->text(),
+                             cellText(window, 0, HvTable::VoltageNominalColumn),
+                             table(window)->horizontalHeaderItem(5)->text(),
+                             cellText(window, 0, HvTable::CurrentNominalColumn)};
+    const QStringList expected {"Vset (kV)", "3.00", "Inominal (uA)", "3000.000"};
+    QCOMPARE(shown, expected);
+    // Values typed into the table are in the unit it shows.
+    table(window)->voltageSetEntered(1, 1.25);
+    QCOMPARE(norvsim_channel_value(Base20, 1, NORVSIM_VSET), 1250.0);
+    // Update signals keep the module's own units.
+    QSignalSpy nominals(window.crate(), &CrateCore::updateChannelVoltageNominal);
+    table(window)->setCurrentCell(0, 0);
+    refreshPass(window);
+    QVERIFY(!nominals.isEmpty());
+    QCOMPARE(nominals.at(0).at(3).toString(), QStringLiteral("V"));
+
+    m_window.reset();
+    NorvControl &again = start();
+    QCOMPARE((QStringList {table(again)->horizontalHeaderItem(0)->text(),
+                           cellText(again, 0, HvTable::VoltageNominalColumn),
+                           table(again)->horizontalHeaderItem(5)->text(),
+                           cellText(again, 0, HvTable::CurrentNominalColumn)}),
+             expected);
+    // The other module keeps its own display.
+    trigger(again, "actionNextModule");
+    refreshPass(again);
+    QCOMPARE(table(again)->horizontalHeaderItem(0)->text(), QStringLiteral("Vset (V)"));
+}
+
+QTEST_MAIN(TestOperatorTrust)
+#include "tst_operatortrust.moc"
