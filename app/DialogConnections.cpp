@@ -4,6 +4,7 @@
 #include <DialogChannelBounds.h>
 #include <DialogChannelControl.h>
 #include <DialogCrate.h>
+#include <DialogFactory.h>
 #include <DialogModuleControl.h>
 #include <DialogOverview.h>
 #include <DialogSuppliesTempLimits.h>
@@ -128,6 +129,24 @@ void connect(CrateCore *crate, DialogOverview *dialog)
                      &D::updateChannelCurrentMeasure);
     QObject::connect(crate, &C::updateChannelVoltage, dialog, &D::updateChannelVoltage);
     QObject::connect(crate, &C::updateChannelStatus, dialog, &D::updateChannelStatus);
+}
+
+void connect(CrateCore *crate, DialogFactory *dialog)
+{
+    using D = DialogFactory;
+    QObject::connect(crate, &C::updateModuleControl, dialog, &D::updateModuleControl);
+    QObject::connect(crate, &C::updateModuleStatus, dialog, &D::updateModuleStatus);
+    QObject::connect(crate, &C::updateModuleEventMask, dialog, &D::updateModuleEventMask);
+    QObject::connect(crate, &C::updateModuleEventChannelMask, dialog,
+                     &D::updateModuleEventChannelMask);
+    QObject::connect(crate, &C::updateChannelVoltageNominal, dialog,
+                     &D::updateChannelVoltageNominal);
+    QObject::connect(crate, &C::updateChannelCurrentNominal, dialog,
+                     &D::updateChannelCurrentNominal);
+
+    QObject::connect(dialog, &D::setModuleControl, crate, &C::setModuleControl);
+    QObject::connect(dialog, &D::setModuleEventMask, crate, &C::setModuleEventMask);
+    QObject::connect(dialog, &D::setModuleEventChannelMask, crate, &C::setModuleEventChannelMask);
 }
 
 } // namespace DialogConnections

@@ -12,6 +12,7 @@ class CrateCore;
 class DialogChannelBounds;
 class DialogChannelControl;
 class DialogCrate;
+class DialogFactory;
 class DialogModuleControl;
 class DialogOverview;
 class DialogSuppliesTempLimits;
@@ -66,6 +67,12 @@ public slots:
     void autoTimerIntervalChanged(int interval);
     /// Starts or stops the automatic timer.
     void autoTimerEnabled(bool enabled);
+    /// Resets the current module to its factory configuration; ends with factoryResetDone.
+    void storeFactorySettings();
+
+signals:
+    /// The factory reset has ended, on every path; `succeeded` false after a give-up.
+    void factoryResetDone(bool succeeded);
 
 protected:
     void changeEvent(QEvent *event) override;
@@ -137,6 +144,10 @@ private slots:
     void on_actionSetAllChannelsCurrentTrip_triggered();
     void on_actionSettings_triggered();
 
+    // Maintenance (NorvControlMaintenance.cpp)
+    void on_actionFactorySettings_triggered();
+    void on_actionProgramNewBaseAddress_triggered();
+
 private:
     OperatorPrompt *prompt() const;
     void connectCrate();
@@ -168,4 +179,5 @@ private:
     DialogChannelBounds *m_dialogChannelBounds = nullptr;
     DialogOverview *m_dialogOverview = nullptr;
     DialogCrate *m_dialogCrate = nullptr;
+    DialogFactory *m_dialogFactory = nullptr;
 };
