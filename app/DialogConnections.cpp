@@ -8,6 +8,7 @@
 #include <DialogModuleControl.h>
 #include <DialogOverview.h>
 #include <DialogSuppliesTempLimits.h>
+#include <FactoryStateMachine.h>
 
 namespace DialogConnections {
 
@@ -133,20 +134,22 @@ void connect(CrateCore *crate, DialogOverview *dialog)
 
 void connect(CrateCore *crate, DialogFactory *dialog)
 {
-    using D = DialogFactory;
-    QObject::connect(crate, &C::updateModuleControl, dialog, &D::updateModuleControl);
-    QObject::connect(crate, &C::updateModuleStatus, dialog, &D::updateModuleStatus);
-    QObject::connect(crate, &C::updateModuleEventMask, dialog, &D::updateModuleEventMask);
-    QObject::connect(crate, &C::updateModuleEventChannelMask, dialog,
-                     &D::updateModuleEventChannelMask);
-    QObject::connect(crate, &C::updateChannelVoltageNominal, dialog,
-                     &D::updateChannelVoltageNominal);
-    QObject::connect(crate, &C::updateChannelCurrentNominal, dialog,
-                     &D::updateChannelCurrentNominal);
+    // The dialog's procedures take the reports and send the requests.
+    using M = FactoryStateMachine;
+    M *machine = dialog->machine();
+    QObject::connect(crate, &C::updateModuleControl, machine, &M::updateModuleControl);
+    QObject::connect(crate, &C::updateModuleStatus, machine, &M::updateModuleStatus);
+    QObject::connect(crate, &C::updateModuleEventMask, machine, &M::updateModuleEventMask);
+    QObject::connect(crate, &C::updateModuleEventChannelMask, machine,
+                     &M::updateModuleEventChannelMask);
+    QObject::connect(crate, &C::updateChannelVoltageNominal, machine,
+                     &M::updateChannelVoltageNominal);
+    QObject::connect(crate, &C::updateChannelCurrentNominal, machine,
+                     &M::updateChannelCurrentNominal);
 
-    QObject::connect(dialog, &D::setModuleControl, crate, &C::setModuleControl);
-    QObject::connect(dialog, &D::setModuleEventMask, crate, &C::setModuleEventMask);
-    QObject::connect(dialog, &D::setModuleEventChannelMask, crate, &C::setModuleEventChannelMask);
+    QObject::connect(machine, &M::setModuleControl, crate, &C::setModuleControl);
+    QObject::connect(machine, &M::setModuleEventMask, crate, &C::setModuleEventMask);
+    QObject::connect(machine, &M::setModuleEventChannelMask, crate, &C::setModuleEventChannelMask);
 }
 
 } // namespace DialogConnections

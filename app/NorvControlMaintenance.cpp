@@ -12,6 +12,7 @@
 #include <CrateCore.h>
 #include <DialogFactory.h>
 #include <FactoryReset.h>
+#include <FactoryStateMachine.h>
 #include <Sequence.h>
 
 void NorvControl::on_actionFactorySettings_triggered()
@@ -21,13 +22,14 @@ void NorvControl::on_actionFactorySettings_triggered()
         DialogConnections::connect(m_crate.get(), m_dialogFactory);
         // The dialog asks from inside a refresh report; the reset waits and
         // may show boxes, so it runs after the report has been delivered.
-        connect(m_dialogFactory, &DialogFactory::storeFactorySettings, this,
+        FactoryStateMachine *machine = m_dialogFactory->machine();
+        connect(machine, &FactoryStateMachine::storeFactorySettings, this,
                 &NorvControl::storeFactorySettings, Qt::QueuedConnection);
-        connect(this, &NorvControl::factoryResetDone, m_dialogFactory,
-                &DialogFactory::factoryResetDone);
+        connect(this, &NorvControl::factoryResetDone, machine,
+                &FactoryStateMachine::factoryResetDone);
     }
     BaseModule *module = commandModule();
-    m_dialogFactory->setChannelNumber(module ? module->GetModuleChannelNumber() : 0);
+    m_dialogFactory->machine()->setChannelNumber(module ? module->GetModuleChannelNumber() : 0);
     m_dialogFactory->show();
     m_dialogFactory->activateWindow();
 }

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QDialog>
-#include <QString>
 
 class FactoryStateMachine;
 
@@ -11,8 +10,8 @@ class DialogFactory;
 
 /// The service dialog "Factory Settings" for the current module: the VME
 /// test and the factory reset, each logged line by line. A view over
-/// `FactoryStateMachine`: the update slots feed it, its requests leave as
-/// this dialog's signals, its lines go into the log.
+/// `FactoryStateMachine`, which takes the update signals and sends the
+/// requests: the buttons start its procedures and its lines go into the log.
 class DialogFactory : public QDialog
 {
     Q_OBJECT
@@ -21,27 +20,8 @@ public:
     explicit DialogFactory(QWidget *parent = nullptr);
     ~DialogFactory() override;
 
-    /// The procedures' state (FactoryStateMachine::State).
-    int state() const;
-
-public slots:
-    void updateModuleControl(int serialNumber, quint32 control);
-    void updateModuleStatus(int serialNumber, quint32 status);
-    void updateModuleEventMask(int serialNumber, quint32 eventMask);
-    void updateModuleEventChannelMask(int serialNumber, quint32 eventMask);
-    void updateChannelVoltageNominal(int serialNumber, int channel, float vnominal,
-                                     const QString &unit);
-    void updateChannelCurrentNominal(int serialNumber, int channel, float inominal,
-                                     const QString &unit);
-    /// The reset has ended; `succeeded` false after a give-up.
-    void factoryResetDone(bool succeeded);
-    void setChannelNumber(int channelNumber);
-
-signals:
-    void setModuleEventMask(quint16 mask);
-    void setModuleEventChannelMask(quint32 mask);
-    void setModuleControl(quint16 control);
-    void storeFactorySettings();
+    /// The procedures behind the buttons (owned by the dialog).
+    FactoryStateMachine *machine() const { return m_machine; }
 
 protected:
     /// Every time the dialog becomes visible: idle, with an empty log.

@@ -21,11 +21,6 @@ bool FactoryStateMachine::testRunning() const
     return m_state == EventMaskPhase || m_state == ChannelMaskPhase;
 }
 
-bool FactoryStateMachine::logsNominals() const
-{
-    return m_state == WaitingForStop || m_resetRunning;
-}
-
 void FactoryStateMachine::restart()
 {
     restoreMasks();
@@ -160,22 +155,23 @@ void FactoryStateMachine::updateModuleEventChannelMask(int, quint32 eventMask)
     }
 }
 
+void FactoryStateMachine::logNominal(const QString &format, int channel, float value,
+                                     const QString &unit)
+{
+    if (m_state == WaitingForStop || m_resetRunning)
+        emit logLine(format.arg(channel).arg(QString::number(double(value), 'g', 6), unit));
+}
+
 void FactoryStateMachine::updateChannelVoltageNominal(int, int channel, float vnominal,
                                                       const QString &unit)
 {
-    if (logsNominals())
-        emit logLine(tr("Channel %1: Voltage Hardware Nominal %2 %3")
-                         .arg(channel)
-                         .arg(QString::number(double(vnominal), 'g', 6), unit));
+    logNominal(tr("Channel %1: Voltage Hardware Nominal %2 %3"), channel, vnominal, unit);
 }
 
 void FactoryStateMachine::updateChannelCurrentNominal(int, int channel, float inominal,
                                                       const QString &unit)
 {
-    if (logsNominals())
-        emit logLine(tr("Channel %1: Current Hardware Nominal %2 %3")
-                         .arg(channel)
-                         .arg(QString::number(double(inominal), 'g', 6), unit));
+    logNominal(tr("Channel %1: Current Hardware Nominal %2 %3"), channel, inominal, unit);
 }
 
 void FactoryStateMachine::factoryResetDone(bool succeeded)

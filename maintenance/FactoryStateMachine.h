@@ -70,7 +70,8 @@ private:
     /// Writes the masks the test found back and says so; nothing when no test ran.
     void restoreMasks();
     void beginEventMaskPhase();
-    bool logsNominals() const;
+    /// Logs a channel's nominal while a reset waits for stop mode or runs.
+    void logNominal(const QString &format, int channel, float value, const QString &unit);
 
     int m_state = Idle;
     quint32 m_pattern = 0;

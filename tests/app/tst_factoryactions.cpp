@@ -8,6 +8,7 @@
 #include <BaseModule.h>
 #include <CrateCore.h>
 #include <DialogFactory.h>
+#include <FactoryStateMachine.h>
 #include <NorvControl.h>
 #include <norvsim.h>
 
@@ -105,9 +106,9 @@ void TestFactoryActions::factoryResetFromTheDialog()
         QTest::qWait(1);
     }
     // Two more stop-mode reports bring the dialog back to idle.
-    for (int tick = 0; tick < 40 && dialog->state() != 0; ++tick)
+    for (int tick = 0; tick < 40 && dialog->machine()->state() != 0; ++tick)
         crate->refreshTimerUpdate();
-    QCOMPARE(dialog->state(), 0);
+    QCOMPARE(dialog->machine()->state(), 0);
 
     QStringList boxes;
     for (const PromptRecorder::Shown &shown : prompt.shown())
