@@ -1,11 +1,11 @@
 // The main window's maintenance actions over the simulated crate: a new base
-// address that the table follows, and the factory dialog opened under the
-// service word, driving a reset through the refresh. Simulated time runs
-// with the clock: stop and special mode need it.
+// address that the table follows, and the factory dialog, opened under the
+// service word, running its procedures through the refresh. Simulated time
+// runs with the clock: stop and special mode need it.
 #include "PromptRecorder.h"
 #include "TestCrate.h"
 
-#include <BaseModule.h>
+#include <BaseAddressProgram.h>
 #include <CrateCore.h>
 #include <DialogFactory.h>
 #include <FactoryStateMachine.h>
@@ -27,8 +27,8 @@ class TestFactoryActions : public QObject
 private slots:
     void initTestCase();
     void newBaseAddressIsPolledThere();
-    void factoryResetFromTheDialog_data();
-    void factoryResetFromTheDialog();
+    void dialogProcedures_data();
+    void dialogProcedures();
 
 private:
     QTemporaryDir m_dir;
@@ -36,16 +36,15 @@ private:
 
 void TestFactoryActions::initTestCase()
 {
-    QVERIFY(m_dir.isValid());
     TestCrate::useSettingsIn(m_dir.path());
     qputenv("NORV_SIM_TIMESCALE", "1");
 }
 
 void TestFactoryActions::newBaseAddressIsPolledThere()
 {
-    QVERIFY(TestCrate::resetDefault());
+    QVERIFY(TestCrate::resetFrom(m_dir.path(), {TestCrate::module(0x4800, 29, 4712)}));
     PromptRecorder prompt;
-    prompt.answerValue(QStringLiteral("0x5000"));
+    prompt.answerValue(QStringLiteral("0x8000"));
     prompt.answerButton(QMessageBox::Yes);
     NorvControl window(QStringList {});
     CrateCore *crate = window.crate();
@@ -54,75 +53,98 @@ void TestFactoryActions::newBaseAddressIsPolledThere()
 
     window.findChild<QAction *>(QStringLiteral("actionProgramNewBaseAddress"))->trigger();
     const PromptRecorder::Shown choice = prompt.shown().first();
-    QCOMPARE(choice.kind, QStringLiteral("getItem"));
-    QCOMPARE(choice.items.size(), 64);
-    QCOMPARE(choice.items.value(choice.current), QStringLiteral("0x4000"));
-    QCOMPARE(prompt.shown().size(), 2); // and the question, answered Yes
-    QCOMPARE(norvsim_module_base(0), 0x5000);
+    QCOMPARE(choice.items.size(), 32);
+    QCOMPARE(choice.items.value(choice.current), QStringLiteral("0x4800"));
+    QVERIFY(choice.text.startsWith(QStringLiteral("Please choose a new VME Base Address for the "
+                                                  "module with serial number 4712.\n\n")));
+    // A module between two choices preselects the lower one.
+    QCOMPARE(BaseAddressProgram::preselected(0x4A00, 20), 0x4800 / 0x400);
+    QCOMPARE(norvsim_module_base(0), 0x8000);
 
     const auto *list = window.findChild<QListWidget *>(QStringLiteral("lstModules"));
-    QCOMPARE(list->item(0)->text(), QStringLiteral("VME BA 0x5000\n4711"));
-    for (int tick = 0; tick < 13; ++tick)
+    QCOMPARE(list->item(0)->text(), QStringLiteral("VME BA 0x8000\n4712"));
+    for (int tick = 0; tick < 25; ++tick)
         crate->refreshTimerUpdate();
     QCOMPARE(crate->moduleState(0), 2); // shown, answering at its new address
     QVERIFY(window.findChild<QLabel *>(QStringLiteral("lblConnect"))
                 ->text()
-                .endsWith(QStringLiteral("at VME BA 0x5000")));
+                .endsWith(QStringLiteral("at VME BA 0x8000")));
 }
 
-void TestFactoryActions::factoryResetFromTheDialog_data()
+void TestFactoryActions::dialogProcedures_data()
 {
     QTest::addColumn<QJsonObject>("faults");
+    QTest::addColumn<int>("channels"); // given to the dialog; 0: the module's
+    QTest::addColumn<QString>("button");
     QTest::addColumn<QStringList>("boxes");
-    QTest::addColumn<QString>("closing");
-    QTest::newRow("reset") << QJsonObject() << QStringList() << "\nReset to Factory Settings done!";
-    QTest::newRow("voltage nominal refused")
-        << QJsonObject {{"stuck_voltage_nominal", 2000}}
-        << QStringList {"Error resetting Channel 0 voltage nominal. Giving up."}
-        << "\nReset to Factory Settings failed!";
+    QTest::addColumn<int>("lines");
+    QTest::addColumn<QString>("ending"); // the last two lines
+    QTest::addColumn<QList<quint32>>("channelMasks"); // written by the dialog, in order
+    QTest::addColumn<QList<qint64>>("masks"); // the module's event and channel masks at the end
+    const QString vme = QStringLiteral("btnVmeTest"), reset = QStringLiteral("btnFactoryReset");
+    const QList<qint64> untouched {0x0123, 0x0456};
+    QList<quint32> walk {1, 2, 4, 8, 0x10, 0x20, 0x40, 0x80, 0x100, 0x200, 0x400, 0x800, 0x1000};
+    QTest::newRow("VME test, 12 channels")
+        << QJsonObject() << 0 << vme << QStringList() << 31
+        << "Test finished!\nModule EventMask 0x0123 and EventChannelMask 0x0456 restored."
+        << (walk << 0x0456) << untouched;
+    QTest::newRow("VME test, event mask bit 7 stuck")
+        << QJsonObject {{"stuck_event_mask_bits", "0x80"}} << 0 << vme << QStringList() << 8
+        << "Module EventMask 0x0020 passed\nModule EventMask 0x0040 passed" << QList<quint32>()
+        << QList<qint64> {0, 0x0456};
+    QTest::newRow("VME test, too many channels")
+        << QJsonObject() << 32 << vme << QStringList() << 1
+        << "The module reports 32 channels: its event channel mask cannot be tested."
+        << QList<quint32>() << untouched;
+    QTest::newRow("factory reset")
+        << QJsonObject() << 0 << reset << QStringList() << 30 << "\nReset to Factory Settings done!"
+        << QList<quint32>() << QList<qint64> {0xFFFF, 0xFFFF};
+    QTest::newRow("factory reset, voltage nominal refused")
+        << QJsonObject {{"stuck_voltage_nominal", 2000}} << 0 << reset
+        << QStringList {"Error resetting Channel 0 voltage nominal. Giving up."} << 6
+        << "\nReset to Factory Settings failed!" << QList<quint32>() << untouched;
 }
 
-void TestFactoryActions::factoryResetFromTheDialog()
+void TestFactoryActions::dialogProcedures()
 {
     QFETCH(QJsonObject, faults);
-    QFETCH(QString, closing);
-    QVERIFY2(TestCrate::resetFrom(m_dir.path(),
-                                  {TestCrate::module(0x4000, 20, 4711, {{"faults", faults}})}),
-             norvsim_last_error());
+    QFETCH(int, channels);
+    QFETCH(QString, button);
+    QVERIFY(TestCrate::resetFrom(m_dir.path(),
+                                 {TestCrate::module(0x4000, 20, 4711, {{"faults", faults}})}));
     PromptRecorder prompt;
     NorvControl window(QStringList {QStringLiteral("qbxt")});
     CrateCore *crate = window.crate();
     crate->stopRefresh();
+    crate->setModuleEventMask(0x0123);
+    crate->setModuleEventChannelMask(0x0456);
     crate->refreshTimerUpdate();
     QCoreApplication::processEvents(); // the service word opens the dialog after the tick
     auto *dialog = window.findChild<DialogFactory *>();
     QVERIFY(dialog && dialog->isVisible());
+    FactoryStateMachine *machine = dialog->machine();
+    QList<quint32> channelMasks;
+    connect(machine, &FactoryStateMachine::setModuleEventChannelMask, this,
+            [&channelMasks](quint32 mask) { channelMasks << mask; });
+    if (channels)
+        machine->setChannelNumber(channels);
 
-    dialog->findChild<QPushButton *>(QStringLiteral("btnFactoryReset"))->click();
-    const auto *log = dialog->findChild<QTextEdit *>(QStringLiteral("txtLog"));
-    for (int tick = 0; tick < 200 && !log->toPlainText().contains(closing); ++tick) {
+    dialog->findChild<QPushButton *>(button)->click();
+    // One VME test pattern per pass over the rows; the reset runs between two passes.
+    for (int tick = 0; tick < 40 * 12 && machine->state() != 0; ++tick) {
         crate->refreshTimerUpdate();
         QCoreApplication::processEvents();
-        QTest::qWait(1);
     }
-    // Two more stop-mode reports bring the dialog back to idle.
-    for (int tick = 0; tick < 40 && dialog->machine()->state() != 0; ++tick)
-        crate->refreshTimerUpdate();
-    QCOMPARE(dialog->machine()->state(), 0);
-
     QStringList boxes;
     for (const PromptRecorder::Shown &shown : prompt.shown())
         boxes << shown.text;
     QTEST(boxes, "boxes");
-    const QString text = log->toPlainText();
-    QVERIFY2(text.startsWith(QStringLiteral("Setting Module to Mode STOP...\n\nModule is now in "
-                                            "Mode STOP.\nResetting Module to Factory settings "
-                                            "...\n")),
-             qPrintable(text));
-    QVERIFY2(text.endsWith(closing), qPrintable(text));
-    // The reset's nominals reach the dialog while it runs.
-    QCOMPARE(text.contains(QStringLiteral("Channel 11: Voltage Hardware Nominal 3000 V")),
-             closing.contains(QStringLiteral("done")));
+    const QStringList log = dialog->findChild<QTextEdit *>()->toPlainText().split('\n');
+    QTEST(int(log.size()), "lines");
+    QTEST(log.mid(qMax(0, log.size() - 2)).join('\n'), "ending");
+    QTEST(channelMasks, "channelMasks");
+    QTEST((QList<qint64> {norvsim_register(0x4000, 0x06), norvsim_register(0x4000, 0x0A)}),
+          "masks");
 }
 
 QTEST_MAIN(TestFactoryActions)
