@@ -51,13 +51,18 @@ void FactoryStateMachine::startVmeTest()
         m_awaitingMasks = true;
     // Until both masks were reported once there is nothing to restore: the
     // test begins with the reports.
-    if (m_awaitingMasks && m_eventMaskKnown && m_channelMaskKnown) {
-        m_savedEventMask = m_eventMask;
-        m_savedChannelMask = m_channelMask;
-        m_awaitingMasks = false;
-    }
-    if (!m_awaitingMasks)
+    if (!m_awaitingMasks || takeMasks())
         beginEventMaskPhase();
+}
+
+bool FactoryStateMachine::takeMasks()
+{
+    if (!m_eventMaskKnown || !m_channelMaskKnown)
+        return false;
+    m_savedEventMask = m_eventMask;
+    m_savedChannelMask = m_channelMask;
+    m_awaitingMasks = false;
+    return true;
 }
 
 void FactoryStateMachine::beginEventMaskPhase() { emit setModuleEventMask(quint16(m_pattern)); }
@@ -68,6 +73,9 @@ void FactoryStateMachine::restoreMasks()
         return;
     emit setModuleEventMask(quint16(m_savedEventMask));
     emit setModuleEventChannelMask(m_savedChannelMask);
+    // What the module holds now, should a test start before the next report.
+    m_eventMask = quint16(m_savedEventMask);
+    m_channelMask = m_savedChannelMask;
     emit logLine(tr("Module EventMask 0x%1 and EventChannelMask 0x%2 restored.")
                      .arg(hex4(m_savedEventMask), hex4(m_savedChannelMask)));
 }
@@ -136,11 +144,9 @@ void FactoryStateMachine::updateModuleEventChannelMask(int, quint32 eventMask)
 {
     m_channelMask = eventMask;
     m_channelMaskKnown = true;
-    if (m_state == EventMaskPhase && m_awaitingMasks && m_eventMaskKnown) {
-        m_savedEventMask = m_eventMask;
-        m_savedChannelMask = m_channelMask;
-        m_awaitingMasks = false;
-        beginEventMaskPhase();
+    if (m_state == EventMaskPhase && m_awaitingMasks) {
+        if (takeMasks())
+            beginEventMaskPhase();
         return;
     }
     if (m_state != ChannelMaskPhase || eventMask != m_pattern)

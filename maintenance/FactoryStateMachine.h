@@ -70,6 +70,8 @@ private:
     /// Writes the masks the test found back and says so; nothing when no test ran.
     void restoreMasks();
     void beginEventMaskPhase();
+    /// Remembers the reported masks as the operator's, once both are known.
+    bool takeMasks();
     /// Logs a channel's nominal while a reset waits for stop mode or runs.
     void logNominal(const QString &format, int channel, float value, const QString &unit);
 
