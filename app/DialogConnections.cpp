@@ -4,9 +4,11 @@
 #include <DialogChannelBounds.h>
 #include <DialogChannelControl.h>
 #include <DialogCrate.h>
+#include <DialogFactory.h>
 #include <DialogModuleControl.h>
 #include <DialogOverview.h>
 #include <DialogSuppliesTempLimits.h>
+#include <FactoryStateMachine.h>
 
 namespace DialogConnections {
 
@@ -128,6 +130,26 @@ void connect(CrateCore *crate, DialogOverview *dialog)
                      &D::updateChannelCurrentMeasure);
     QObject::connect(crate, &C::updateChannelVoltage, dialog, &D::updateChannelVoltage);
     QObject::connect(crate, &C::updateChannelStatus, dialog, &D::updateChannelStatus);
+}
+
+void connect(CrateCore *crate, DialogFactory *dialog)
+{
+    // The dialog's procedures take the reports and send the requests.
+    using M = FactoryStateMachine;
+    M *machine = dialog->machine();
+    QObject::connect(crate, &C::updateModuleControl, machine, &M::updateModuleControl);
+    QObject::connect(crate, &C::updateModuleStatus, machine, &M::updateModuleStatus);
+    QObject::connect(crate, &C::updateModuleEventMask, machine, &M::updateModuleEventMask);
+    QObject::connect(crate, &C::updateModuleEventChannelMask, machine,
+                     &M::updateModuleEventChannelMask);
+    QObject::connect(crate, &C::updateChannelVoltageNominal, machine,
+                     &M::updateChannelVoltageNominal);
+    QObject::connect(crate, &C::updateChannelCurrentNominal, machine,
+                     &M::updateChannelCurrentNominal);
+
+    QObject::connect(machine, &M::setModuleControl, crate, &C::setModuleControl);
+    QObject::connect(machine, &M::setModuleEventMask, crate, &C::setModuleEventMask);
+    QObject::connect(machine, &M::setModuleEventChannelMask, crate, &C::setModuleEventChannelMask);
 }
 
 } // namespace DialogConnections

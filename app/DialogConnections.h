@@ -4,6 +4,7 @@ class CrateCore;
 class DialogChannelBounds;
 class DialogChannelControl;
 class DialogCrate;
+class DialogFactory;
 class DialogModuleControl;
 class DialogOverview;
 class DialogSuppliesTempLimits;
@@ -20,5 +21,6 @@ void connect(CrateCore *crate, DialogChannelBounds *dialog);
 void connect(CrateCore *crate, DialogSuppliesTempLimits *dialog);
 void connect(CrateCore *crate, DialogCrate *dialog);
 void connect(CrateCore *crate, DialogOverview *dialog);
+void connect(CrateCore *crate, DialogFactory *dialog);
 
 } // namespace DialogConnections

@@ -13,6 +13,7 @@ class CrateCore;
 class DialogChannelBounds;
 class DialogChannelControl;
 class DialogCrate;
+class DialogFactory;
 class DialogModuleControl;
 class DialogOverview;
 class DialogSuppliesTempLimits;
@@ -73,6 +74,12 @@ public slots:
     void autoTimerIntervalChanged(int interval);
     /// Starts or stops the automatic timer.
     void autoTimerEnabled(bool enabled);
+    /// Resets the current module to its factory configuration; ends with factoryResetDone.
+    void storeFactorySettings();
+
+signals:
+    /// The factory reset has ended, on every path; `succeeded` false after a give-up.
+    void factoryResetDone(bool succeeded);
 
 protected:
     void changeEvent(QEvent *event) override;
@@ -154,6 +161,10 @@ private slots:
     void tableEntryRefused(int channel, int column, const QString &text);
     void refuseEntry(const QString &reason);
 
+    // Maintenance (NorvControlMaintenance.cpp)
+    void on_actionFactorySettings_triggered();
+    void on_actionProgramNewBaseAddress_triggered();
+
 private:
     OperatorPrompt *prompt() const;
     void connectCrate();
@@ -205,4 +216,5 @@ private:
     DialogOverview *m_dialogOverview = nullptr;
     DialogCrate *m_dialogCrate = nullptr;
     DialogWriteProfile *m_dialogWriteProfile = nullptr;
+    DialogFactory *m_dialogFactory = nullptr;
 };

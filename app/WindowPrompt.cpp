@@ -25,3 +25,9 @@ int WindowPrompt::warning(const QString &title, const QString &text, int buttons
 {
     return OperatorPrompt::instance()->warning(m_parent, title, text, buttonsOf(buttons));
 }
+
+QString WindowPrompt::getItem(const QString &title, const QString &label, const QStringList &items,
+                              int current, bool *ok)
+{
+    return OperatorPrompt::instance()->getItem(m_parent, title, label, items, current, false, ok);
+}

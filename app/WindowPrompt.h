@@ -17,6 +17,8 @@ public:
     int question(const QString &title, const QString &text, int buttons) override;
     int information(const QString &title, const QString &text, int buttons = Ok) override;
     int warning(const QString &title, const QString &text, int buttons = Ok) override;
+    QString getItem(const QString &title, const QString &label, const QStringList &items,
+                    int current, bool *ok) override;
 
 private:
     QWidget *m_parent;

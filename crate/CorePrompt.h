@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 /// What code without widgets asks or tells the operator. The window hands
 /// the crate core (and every procedure it runs) a prompt that shows message
@@ -24,6 +25,10 @@ public:
     virtual int question(const QString &title, const QString &text, int buttons) = 0;
     virtual int information(const QString &title, const QString &text, int buttons = Ok) = 0;
     virtual int warning(const QString &title, const QString &text, int buttons = Ok) = 0;
+    /// A choice from a fixed list, `current` preselected; `ok` (never null)
+    /// tells whether the operator confirmed. A prompt that cannot ask declines.
+    virtual QString getItem(const QString &title, const QString &label, const QStringList &items,
+                            int current, bool *ok);
 
     /// The program's title, which heads every message box.
     static QString programTitle();

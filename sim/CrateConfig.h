@@ -22,6 +22,9 @@ struct FaultConfig
     bool neverReady = false;
     bool ignoreSpecialMode = false;
     bool refuseChannelControl = false;
+    double stuckVoltageNominal = NAN; ///< V: every voltage nominal reads this, takes no write
+    bool refuseBaseAddress = false; ///< a new base address is never stored
+    std::uint32_t stuckEventMaskBits = 0; ///< module event mask bits that stay clear
     bool wrongReadOnce = false; ///< the next read of wrongReadOffset returns wrongReadValue
     std::uint16_t wrongReadOffset = 0;
     std::uint16_t wrongReadValue = 0;

@@ -34,6 +34,9 @@ const QStringList faultKeys {"unplug_at_s",
                              "never_ready",
                              "ignore_special_mode",
                              "refuse_channel_control",
+                             "stuck_voltage_nominal",
+                             "refuse_base_address",
+                             "stuck_event_mask_bits",
                              "wrong_read"};
 const QStringList checksumErrorKeys {"record", "times"};
 const QStringList wrongReadKeys {"offset", "value"};
@@ -471,11 +474,22 @@ bool CrateDescription::parseFaults(const QJsonObject &object, const QString &whe
     const BoolKey bools[] = {{"sticky_checksum_error", &f.stickyChecksumError},
                              {"never_ready", &f.neverReady},
                              {"ignore_special_mode", &f.ignoreSpecialMode},
-                             {"refuse_channel_control", &f.refuseChannelControl}};
+                             {"refuse_channel_control", &f.refuseChannelControl},
+                             {"refuse_base_address", &f.refuseBaseAddress}};
     for (const BoolKey &b : bools) {
         if (object.contains(QLatin1String(b.name))
             && !readBool(object.value(QLatin1String(b.name)), key(b.name), b.target))
             return false;
+    }
+    if (object.contains("stuck_voltage_nominal")
+        && !readNumber(object.value("stuck_voltage_nominal"), key("stuck_voltage_nominal"), 0, 1e6,
+                       &f.stuckVoltageNominal))
+        return false;
+    if (object.contains("stuck_event_mask_bits")) {
+        if (!readInteger(object.value("stuck_event_mask_bits"), key("stuck_event_mask_bits"), 0,
+                         0xFFFFFFFFu, &value, true))
+            return false;
+        f.stuckEventMaskBits = std::uint32_t(value);
     }
     if (object.contains("wrong_read")) {
         const QString k = key("wrong_read");

@@ -444,6 +444,8 @@ std::uint32_t SimModule::readValue(const RegisterRef &ref)
     case Reg::ChannelCurrentIlkMin:
         return floatBits(c->iIlkMin);
     case Reg::ChannelVoltageNominal:
+        if (!std::isnan(m_config.faults.stuckVoltageNominal))
+            return floatBits(m_config.faults.stuckVoltageNominal);
         return floatBits(c->vNominal());
     case Reg::ChannelCurrentNominal:
         return floatBits(c->iNominal());
@@ -482,7 +484,7 @@ void SimModule::writeValue(const RegisterRef &ref, std::uint32_t value)
         m_eventStatus &= ~value;
         break;
     case Reg::ModuleEventMask:
-        m_eventMask = value;
+        m_eventMask = value & ~m_config.faults.stuckEventMaskBits;
         break;
     case Reg::ModuleEventChannelStatus:
         for (std::size_t ch = 0; ch < m_channels.size(); ++ch) {
@@ -542,7 +544,8 @@ void SimModule::writeValue(const RegisterRef &ref, std::uint32_t value)
         m_complementWord = std::uint16_t(value);
         if (m_complementWord == std::uint16_t(~m_newBaseWord)
             && m_newBaseWord % m_layout.windowSize() == 0
-            && m_newBaseWord + m_layout.windowSize() <= 0x10000)
+            && m_newBaseWord + m_layout.windowSize() <= 0x10000
+            && !m_config.faults.refuseBaseAddress)
             m_eepromBase = m_newBaseWord;
         break;
     case Reg::SpecialCommand:
@@ -585,7 +588,7 @@ void SimModule::writeValue(const RegisterRef &ref, std::uint32_t value)
             c->iIlkMin = f;
         break;
     case Reg::ChannelVoltageNominal:
-        if (c)
+        if (c && std::isnan(m_config.faults.stuckVoltageNominal))
             c->writeVoltageNominal(f, m_stopMode);
         break;
     case Reg::ChannelCurrentNominal:

@@ -1,0 +1,152 @@
+// The main window's maintenance actions over the simulated crate: a new base
+// address that the table follows, and the factory dialog, opened under the
+// service word, running its procedures through the refresh. Simulated time
+// runs with the clock: stop and special mode need it.
+#include "PromptRecorder.h"
+#include "TestCrate.h"
+
+#include <BaseAddressProgram.h>
+#include <CrateCore.h>
+#include <DialogFactory.h>
+#include <FactoryStateMachine.h>
+#include <NorvControl.h>
+#include <norvsim.h>
+
+#include <QAction>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTextEdit>
+#include <QtTest>
+
+class TestFactoryActions : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void newBaseAddressIsPolledThere();
+    void dialogProcedures_data();
+    void dialogProcedures();
+
+private:
+    QTemporaryDir m_dir;
+};
+
+void TestFactoryActions::initTestCase()
+{
+    TestCrate::useSettingsIn(m_dir.path());
+    qputenv("NORV_SIM_TIMESCALE", "1");
+}
+
+void TestFactoryActions::newBaseAddressIsPolledThere()
+{
+    QVERIFY(TestCrate::resetFrom(m_dir.path(), {TestCrate::module(0x4800, 29, 4712)}));
+    PromptRecorder prompt;
+    prompt.answerValue(QStringLiteral("0x8000"));
+    prompt.answerButton(QMessageBox::Yes);
+    NorvControl window(QStringList {});
+    CrateCore *crate = window.crate();
+    crate->stopRefresh();
+    crate->refreshTimerUpdate();
+
+    window.findChild<QAction *>(QStringLiteral("actionProgramNewBaseAddress"))->trigger();
+    // "getItem: <label> <choices>, <preselected>"
+    const QString choice = prompt.shown.first();
+    QVERIFY(choice.startsWith(QStringLiteral("getItem: Please choose a new VME Base Address for "
+                                             "the module with serial number 4712.\n\n")));
+    QCOMPARE(choice.section(' ', -2, -2).count('|') + 1, 32);
+    QVERIFY(choice.endsWith(QStringLiteral(", 0x4800")));
+    // A module between two choices preselects the lower one.
+    QCOMPARE(BaseAddressProgram::preselected(0x4A00, 20), 0x4800 / 0x400);
+    QCOMPARE(norvsim_module_base(0), 0x8000);
+
+    const auto *list = window.findChild<QListWidget *>(QStringLiteral("lstModules"));
+    QCOMPARE(list->item(0)->text(), QStringLiteral("VME BA 0x8000\n4712"));
+    for (int tick = 0; tick < 25; ++tick)
+        crate->refreshTimerUpdate();
+    QCOMPARE(crate->moduleState(0), 2); // shown, answering at its new address
+    QVERIFY(window.findChild<QLabel *>(QStringLiteral("lblConnect"))
+                ->text()
+                .endsWith(QStringLiteral("at VME BA 0x8000")));
+}
+
+void TestFactoryActions::dialogProcedures_data()
+{
+    QTest::addColumn<QJsonObject>("faults");
+    QTest::addColumn<int>("channels"); // given to the dialog; 0: the module's
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QStringList>("boxes");
+    QTest::addColumn<int>("lines");
+    QTest::addColumn<QString>("ending"); // the last two lines
+    QTest::addColumn<QList<quint32>>("channelMasks"); // written by the dialog, in order
+    QTest::addColumn<QList<qint64>>("masks"); // the module's event and channel masks at the end
+    const QString vme = QStringLiteral("btnVmeTest"), reset = QStringLiteral("btnFactoryReset");
+    const QList<qint64> untouched {0x0123, 0x0456};
+    QList<quint32> walk {1, 2, 4, 8, 0x10, 0x20, 0x40, 0x80, 0x100, 0x200, 0x400, 0x800, 0x1000};
+    QTest::newRow("VME test, 12 channels")
+        << QJsonObject() << 0 << vme << QStringList() << 31
+        << "Test finished!\nModule EventMask 0x0123 and EventChannelMask 0x0456 restored."
+        << (walk << 0x0456) << untouched;
+    QTest::newRow("VME test, event mask bit 7 stuck")
+        << QJsonObject {{"stuck_event_mask_bits", "0x80"}} << 0 << vme << QStringList() << 8
+        << "Module EventMask 0x0020 passed\nModule EventMask 0x0040 passed" << QList<quint32>()
+        << QList<qint64> {0, 0x0456};
+    QTest::newRow("VME test, too many channels")
+        << QJsonObject() << 32 << vme << QStringList() << 1
+        << "The module reports 32 channels: its event channel mask cannot be tested."
+        << QList<quint32>() << untouched;
+    QTest::newRow("factory reset")
+        << QJsonObject() << 0 << reset << QStringList() << 30 << "\nReset to Factory Settings done!"
+        << QList<quint32>() << QList<qint64> {0xFFFF, 0xFFFF};
+    QTest::newRow("factory reset, voltage nominal refused")
+        << QJsonObject {{"stuck_voltage_nominal", 2000}} << 0 << reset
+        << QStringList {"Error resetting Channel 0 voltage nominal. Giving up."} << 6
+        << "\nReset to Factory Settings failed!" << QList<quint32>() << untouched;
+}
+
+void TestFactoryActions::dialogProcedures()
+{
+    QFETCH(QJsonObject, faults);
+    QFETCH(int, channels);
+    QFETCH(QString, button);
+    QVERIFY(TestCrate::resetFrom(m_dir.path(),
+                                 {TestCrate::module(0x4000, 20, 4711, {{"faults", faults}})}));
+    PromptRecorder prompt;
+    NorvControl window(QStringList {QStringLiteral("qbxt")});
+    CrateCore *crate = window.crate();
+    crate->stopRefresh();
+    crate->setModuleEventMask(0x0123);
+    crate->setModuleEventChannelMask(0x0456);
+    crate->refreshTimerUpdate();
+    QCoreApplication::processEvents(); // the service word opens the dialog after the tick
+    auto *dialog = window.findChild<DialogFactory *>();
+    QVERIFY(dialog && dialog->isVisible());
+    FactoryStateMachine *machine = dialog->machine();
+    QList<quint32> channelMasks;
+    connect(machine, &FactoryStateMachine::setModuleEventChannelMask, this,
+            [&channelMasks](quint32 mask) { channelMasks << mask; });
+    if (channels)
+        machine->setChannelNumber(channels);
+
+    dialog->findChild<QPushButton *>(button)->click();
+    // One VME test pattern per pass over the rows; the reset runs between two passes.
+    for (int tick = 0; tick < 40 * 12 && machine->state() != 0; ++tick) {
+        crate->refreshTimerUpdate();
+        QCoreApplication::processEvents();
+    }
+    QStringList boxes;
+    for (const QString &shown : prompt.shown) // "kind: text [buttons]"
+        boxes << shown.section(QStringLiteral(": "), 1).section(QStringLiteral(" ["), 0, -2);
+    QTEST(boxes, "boxes");
+    const QStringList log = dialog->findChild<QTextEdit *>()->toPlainText().split('\n');
+    QTEST(int(log.size()), "lines");
+    QTEST(log.mid(qMax(0, log.size() - 2)).join('\n'), "ending");
+    QTEST(channelMasks, "channelMasks");
+    QTEST((QList<qint64> {norvsim_register(0x4000, 0x06), norvsim_register(0x4000, 0x0A)}),
+          "masks");
+}
+
+QTEST_MAIN(TestFactoryActions)
+#include "tst_factoryactions.moc"
