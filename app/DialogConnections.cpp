@@ -6,6 +6,7 @@
 #include <DialogCrate.h>
 #include <DialogModuleControl.h>
 #include <DialogOverview.h>
+#include <DialogSpecial.h>
 #include <DialogSuppliesTempLimits.h>
 
 namespace DialogConnections {
@@ -128,6 +129,19 @@ void connect(CrateCore *crate, DialogOverview *dialog)
                      &D::updateChannelCurrentMeasure);
     QObject::connect(crate, &C::updateChannelVoltage, dialog, &D::updateChannelVoltage);
     QObject::connect(crate, &C::updateChannelStatus, dialog, &D::updateChannelStatus);
+}
+
+void connect(CrateCore *crate, DialogSpecial *dialog)
+{
+    using D = DialogSpecial;
+    QObject::connect(crate, &C::updateModuleControl, dialog, &D::updateModuleControl);
+    QObject::connect(crate, &C::updateModuleStatus, dialog, &D::updateModuleStatus);
+    QObject::connect(crate, &C::updateModuleSpecialControlStatus, dialog,
+                     &D::updateModuleSpecialControlStatus);
+
+    QObject::connect(dialog, &D::setModuleControl, crate, &C::setModuleControl);
+    QObject::connect(dialog, &D::setSpecialControl, crate, &C::setSpecialControl);
+    QObject::connect(dialog, &D::sendHexLine, crate, &C::sendHexLine);
 }
 
 } // namespace DialogConnections

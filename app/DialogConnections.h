@@ -6,6 +6,7 @@ class DialogChannelControl;
 class DialogCrate;
 class DialogModuleControl;
 class DialogOverview;
+class DialogSpecial;
 class DialogSuppliesTempLimits;
 
 /// Which update signals of the crate core feed which dialog slot, and which
@@ -20,5 +21,6 @@ void connect(CrateCore *crate, DialogChannelBounds *dialog);
 void connect(CrateCore *crate, DialogSuppliesTempLimits *dialog);
 void connect(CrateCore *crate, DialogCrate *dialog);
 void connect(CrateCore *crate, DialogOverview *dialog);
+void connect(CrateCore *crate, DialogSpecial *dialog);
 
 } // namespace DialogConnections

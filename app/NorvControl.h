@@ -14,6 +14,7 @@ class DialogChannelControl;
 class DialogCrate;
 class DialogModuleControl;
 class DialogOverview;
+class DialogSpecial;
 class DialogSuppliesTempLimits;
 class DialogWriteProfile;
 class OperatorPrompt;
@@ -146,6 +147,9 @@ private slots:
     void on_actionSaveProfile_triggered();
     void on_actionLoadProfile_triggered();
 
+    // Special mode and firmware update (NorvControlSpecial.cpp)
+    void on_actionSpecialMode_triggered();
+
 private:
     OperatorPrompt *prompt() const;
     void connectCrate();
@@ -178,4 +182,5 @@ private:
     DialogOverview *m_dialogOverview = nullptr;
     DialogCrate *m_dialogCrate = nullptr;
     DialogWriteProfile *m_dialogWriteProfile = nullptr;
+    DialogSpecial *m_dialogSpecial = nullptr;
 };
