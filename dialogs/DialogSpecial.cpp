@@ -11,14 +11,6 @@
 
 namespace {
 
-// Special control commands of the buttons.
-constexpr quint32 CommandStandby = 1;
-constexpr quint32 CommandPostFlash = 6;
-constexpr quint32 CommandEndSpecialMode = 7;
-constexpr quint32 CommandSync = 11;
-constexpr quint32 CommandLiveInsertion = 12;
-constexpr quint32 CommandFpgaUpdate = 13;
-
 constexpr int CountdownStepMs = 1000;
 
 } // namespace
@@ -121,23 +113,35 @@ void DialogSpecial::on_btnSendHexFile_clicked()
 
 void DialogSpecial::on_btnSetSpecial_clicked() { m_transfer->requestSpecialMode(); }
 
-void DialogSpecial::on_btnEndSpecial_clicked() { emit setSpecialControl(CommandEndSpecialMode); }
+void DialogSpecial::on_btnEndSpecial_clicked()
+{
+    emit setSpecialControl(FirmwareTransfer::CommandEndSpecialMode);
+}
 
-void DialogSpecial::on_btnPostFlash_clicked() { emit setSpecialControl(CommandPostFlash); }
+void DialogSpecial::on_btnPostFlash_clicked()
+{
+    emit setSpecialControl(FirmwareTransfer::CommandPostFlash);
+}
 
-void DialogSpecial::on_btnStandby_clicked() { emit setSpecialControl(CommandStandby); }
+void DialogSpecial::on_btnStandby_clicked()
+{
+    emit setSpecialControl(FirmwareTransfer::CommandAcknowledge);
+}
 
-void DialogSpecial::on_btnSync_clicked() { emit setSpecialControl(CommandSync); }
+void DialogSpecial::on_btnSync_clicked() { emit setSpecialControl(FirmwareTransfer::CommandSync); }
 
 void DialogSpecial::on_btnLiveInsertion_clicked()
 {
     // The button is disabled during a transfer; a click queued before that
     // must not move the refresh away from the module being burnt either.
     if (!m_transfer->isRunning())
-        emit setSpecialControl(CommandLiveInsertion);
+        emit setSpecialControl(FirmwareTransfer::CommandLiveInsertion);
 }
 
-void DialogSpecial::on_btnFpgaUpdate_clicked() { emit setSpecialControl(CommandFpgaUpdate); }
+void DialogSpecial::on_btnFpgaUpdate_clicked()
+{
+    emit setSpecialControl(FirmwareTransfer::CommandFpgaUpdate);
+}
 
 void DialogSpecial::closeEvent(QCloseEvent *event)
 {

@@ -10,27 +10,10 @@
 
 namespace {
 
-// Special control commands of the transfer.
-constexpr quint32 CommandAcknowledge = 1;
-constexpr quint32 CommandBurn = 3;
-constexpr quint32 CommandCompare = 4;
-constexpr quint32 CommandVerify = 5;
-constexpr quint32 CommandPostFlash = 6;
-constexpr quint32 CommandEndSpecialMode = 7;
-constexpr quint32 CommandRestartLoader = 14;
-
 // Waiting reports after which the last record is sent again.
 constexpr int AcknowledgeWaitLimit = 50;
 constexpr int ChecksumErrorLimit = 3;
 constexpr int Class20 = 20;
-
-int hexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    const char lower = char(c | 0x20);
-    return lower >= 'a' && lower <= 'f' ? lower - 'a' + 10 : 0;
-}
 
 // Digits `from` ... `from + count - 1` of the record as one number; a
 // character that is not a digit, or lies beyond the record, counts as 0.
@@ -38,7 +21,8 @@ quint32 digits(const QByteArray &record, int from, int count)
 {
     quint32 value = 0;
     for (int i = from; i < from + count; ++i)
-        value = value * 16 + quint32(i < record.size() ? hexDigit(record.at(i)) : 0);
+        value = value * 16
+            + quint32(i < record.size() ? qMax(0, SRecordFile::hexValue(record.at(i))) : 0);
     return value;
 }
 

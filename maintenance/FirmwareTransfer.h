@@ -50,6 +50,20 @@ public:
         CompareError = 0x96
     };
 
+    /// Special control commands: the transfer's own and the dialog's buttons.
+    enum Command : quint32 {
+        CommandAcknowledge = 1, // also "Standby"
+        CommandBurn = 3,
+        CommandCompare = 4,
+        CommandVerify = 5,
+        CommandPostFlash = 6,
+        CommandEndSpecialMode = 7,
+        CommandSync = 11,
+        CommandLiveInsertion = 12,
+        CommandFpgaUpdate = 13,
+        CommandRestartLoader = 14
+    };
+
     static constexpr quint16 SpecialModeControl = 0x0005; // "Set Special Mode" and "Set Stop"
     static constexpr quint32 SpecialModeStatus = 0x0040; // "Status Is Special Mode"
     static constexpr int RestartWaitSeconds = 5;

@@ -10,18 +10,15 @@ QString tr(const char *text) { return QCoreApplication::translate("SRecordFile",
 // Bytes of the address field of record types S0 ... S9 (S4 does not exist).
 constexpr int AddressBytes[10] = {2, 2, 3, 4, -1, 2, 3, 4, 3, 2};
 
-int hexValue(char c)
+} // namespace
+
+int SRecordFile::hexValue(char c)
 {
     if (c >= '0' && c <= '9')
         return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
+    const char lower = char(c | 0x20);
+    return lower >= 'a' && lower <= 'f' ? lower - 'a' + 10 : -1;
 }
-
-} // namespace
 
 QString SRecordFile::fault(const QByteArray &line)
 {

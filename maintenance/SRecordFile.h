@@ -26,6 +26,9 @@ public:
     /// What is wrong with one trimmed, non-blank line; empty for a good record.
     static QString fault(const QByteArray &line);
 
+    /// The value of a hexadecimal digit, -1 for any other character.
+    static int hexValue(char c);
+
     bool ok() const { return m_error.isEmpty(); }
     /// True when the file could not be opened at all.
     bool unreadable() const { return m_unreadable; }
