@@ -7,6 +7,7 @@
 #include <DialogFactory.h>
 #include <DialogModuleControl.h>
 #include <DialogOverview.h>
+#include <DialogSpecial.h>
 #include <DialogSuppliesTempLimits.h>
 #include <FactoryStateMachine.h>
 
@@ -150,6 +151,19 @@ void connect(CrateCore *crate, DialogFactory *dialog)
     QObject::connect(machine, &M::setModuleControl, crate, &C::setModuleControl);
     QObject::connect(machine, &M::setModuleEventMask, crate, &C::setModuleEventMask);
     QObject::connect(machine, &M::setModuleEventChannelMask, crate, &C::setModuleEventChannelMask);
+}
+
+void connect(CrateCore *crate, DialogSpecial *dialog)
+{
+    using D = DialogSpecial;
+    QObject::connect(crate, &C::updateModuleControl, dialog, &D::updateModuleControl);
+    QObject::connect(crate, &C::updateModuleStatus, dialog, &D::updateModuleStatus);
+    QObject::connect(crate, &C::updateModuleSpecialControlStatus, dialog,
+                     &D::updateModuleSpecialControlStatus);
+
+    QObject::connect(dialog, &D::setModuleControl, crate, &C::setModuleControl);
+    QObject::connect(dialog, &D::setSpecialControl, crate, &C::setSpecialControl);
+    QObject::connect(dialog, &D::sendHexLine, crate, &C::sendHexLine);
 }
 
 } // namespace DialogConnections

@@ -16,6 +16,7 @@ class DialogCrate;
 class DialogFactory;
 class DialogModuleControl;
 class DialogOverview;
+class DialogSpecial;
 class DialogSuppliesTempLimits;
 class DialogWriteProfile;
 class OperatorPrompt;
@@ -165,6 +166,9 @@ private slots:
     void on_actionFactorySettings_triggered();
     void on_actionProgramNewBaseAddress_triggered();
 
+    // Special mode and firmware update (NorvControlSpecial.cpp)
+    void on_actionSpecialMode_triggered();
+
 private:
     OperatorPrompt *prompt() const;
     void connectCrate();
@@ -217,4 +221,5 @@ private:
     DialogCrate *m_dialogCrate = nullptr;
     DialogWriteProfile *m_dialogWriteProfile = nullptr;
     DialogFactory *m_dialogFactory = nullptr;
+    DialogSpecial *m_dialogSpecial = nullptr;
 };

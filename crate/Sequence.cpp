@@ -12,6 +12,19 @@ Sequence::Sequence(CrateCore *core, BaseModule *module)
 
 Sequence::~Sequence()
 {
-    if (m_core)
-        m_core->endSequence(this);
+    if (!m_core)
+        return;
+    // Pauses are counted: take back the one given up, so that the end of the
+    // sequence leaves the count as it found it.
+    if (m_refreshing)
+        m_core->pauseRefresh();
+    m_core->endSequence(this);
+}
+
+void Sequence::letRefreshRun()
+{
+    if (m_refreshing || !m_core)
+        return;
+    m_refreshing = true;
+    m_core->resumeRefresh();
 }

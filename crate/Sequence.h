@@ -22,6 +22,9 @@ public:
     BaseModule *module() const { return m_module.data(); }
     /// True once the module went away.
     bool aborted() const { return m_module.isNull(); }
+    /// Lets the refresh run while the sequence lives, for an operation that
+    /// the module paces through the refresh's reports (the firmware transfer).
+    void letRefreshRun();
 
 private:
     friend class CrateCore;
@@ -29,4 +32,5 @@ private:
 
     QPointer<CrateCore> m_core;
     QPointer<BaseModule> m_module;
+    bool m_refreshing = false;
 };
