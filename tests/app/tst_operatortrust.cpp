@@ -82,39 +82,26 @@ void TestOperatorTrust::typedSetValuesAreWrittenExactlyOrRefused_data()
     const double refused = qQNaN();
     const QString range = QStringLiteral(" is outside the allowed range 0...3,000 V. Nothing was "
                                          "written.");
-    QTest::newRow("in range") << "Vset"
-                              << "1500" << 1500.0 << "";
-    QTest::newRow("lower limit") << "Vset"
-                                 << "0" << 0.0 << "";
-    QTest::newRow("upper limit") << "Vset"
-                                 << "3000" << 3000.0 << "";
-    QTest::newRow("decimals kept") << "Vset"
-                                   << "1234.567" << 1234.567 << "";
-    QTest::newRow("as the table shows it") << "Vset"
-                                           << "1,500.0" << 1500.0 << "";
-    QTest::newRow("above") << "Vset"
-                           << "99999" << refused << "99,999 V" + range;
-    QTest::newRow("negative") << "Vset"
-                              << "-100" << refused << "-100 V" + range;
-    QTest::newRow("no number") << "Vset"
-                               << "abc" << refused
+    QTest::newRow("in range") << "Vset" << "1500" << 1500.0 << "";
+    QTest::newRow("lower limit") << "Vset" << "0" << 0.0 << "";
+    QTest::newRow("upper limit") << "Vset" << "3000" << 3000.0 << "";
+    QTest::newRow("decimals kept") << "Vset" << "1234.567" << 1234.567 << "";
+    QTest::newRow("as the table shows it") << "Vset" << "1,500.0" << 1500.0 << "";
+    QTest::newRow("above") << "Vset" << "99999" << refused << "99,999 V" + range;
+    QTest::newRow("negative") << "Vset" << "-100" << refused << "-100 V" + range;
+    QTest::newRow("no number") << "Vset" << "abc" << refused
                                << "\"abc\" is not a number. Allowed: 0...3,000 V. Nothing was "
                                   "written.";
-    QTest::newRow("misplaced separator") << "Vset"
-                                         << "1,50.0" << refused
+    QTest::newRow("misplaced separator") << "Vset" << "1,50.0" << refused
                                          << "\"1,50.0\" is not a number. Allowed: 0...3,000 V. "
                                             "Nothing was written.";
-    QTest::newRow("current in range") << "Iset"
-                                      << "2.5" << 0.0025 << "";
-    QTest::newRow("current above") << "Iset"
-                                   << "5" << refused
+    QTest::newRow("current in range") << "Iset" << "2.5" << 0.0025 << "";
+    QTest::newRow("current above") << "Iset" << "5" << refused
                                    << "5 mA is outside the allowed range 0...3 mA. Nothing was "
                                       "written.";
     // The input dialog returns what was typed; its range is checked before writing.
-    QTest::newRow("dialog, above") << "dialog"
-                                   << "3500" << refused << "3,500 V" + range;
-    QTest::newRow("dialog, limit") << "dialog"
-                                   << "3000" << 3000.0 << "";
+    QTest::newRow("dialog, above") << "dialog" << "3500" << refused << "3,500 V" + range;
+    QTest::newRow("dialog, limit") << "dialog" << "3000" << 3000.0 << "";
 }
 
 void TestOperatorTrust::typedSetValuesAreWrittenExactlyOrRefused()
@@ -282,12 +269,14 @@ void TestOperatorTrust::displaySettingsChangeTheTableAndSurviveARestart()
     });
     trigger(window, "actionSettings");
     refreshPass(window);
-    const QStringList shown {table(window)->horizontalHeaderItem(0)->text(),
-                             cellText(window, 0, HvTable::VoltageNominalColumn),
-                             table(window)->horizontalHeaderItem(5)->text(),
-                             cellText(window, 0, HvTable::CurrentNominalColumn)};
+    const auto shown = [](NorvControl &w) {
+        return QStringList {table(w)->horizontalHeaderItem(0)->text(),
+                            cellText(w, 0, HvTable::VoltageNominalColumn),
+                            table(w)->horizontalHeaderItem(5)->text(),
+                            cellText(w, 0, HvTable::CurrentNominalColumn)};
+    };
     const QStringList expected {"Vset (kV)", "3.00", "Inominal (uA)", "3000.000"};
-    QCOMPARE(shown, expected);
+    QCOMPARE(shown(window), expected);
     // Values typed into the table are in the unit it shows.
     table(window)->voltageSetEntered(1, 1.25);
     QCOMPARE(norvsim_channel_value(Base20, 1, NORVSIM_VSET), 1250.0);
@@ -299,11 +288,7 @@ void TestOperatorTrust::displaySettingsChangeTheTableAndSurviveARestart()
     QCOMPARE(nominals.at(0).at(3).toString(), QStringLiteral("V"));
 
     NorvControl &again = startShown();
-    QCOMPARE((QStringList {table(again)->horizontalHeaderItem(0)->text(),
-                           cellText(again, 0, HvTable::VoltageNominalColumn),
-                           table(again)->horizontalHeaderItem(5)->text(),
-                           cellText(again, 0, HvTable::CurrentNominalColumn)}),
-             expected);
+    QCOMPARE(shown(again), expected);
     // The other module keeps its own display.
     trigger(again, "actionNextModule");
     refreshPass(again);
