@@ -170,7 +170,7 @@ void TestOperatorTrust::aTripStandsOutInRed()
     // The whole status text fits its column: nothing reads "Voltage Co...".
     const QFontMetrics metrics(table(window)->font());
     QVERIFY(table(window)->columnWidth(HvTable::StatusColumn)
-            >= metrics.horizontalAdvance(QStringLiteral("Trip")));
+            >= metrics.horizontalAdvance(cellText(window, 5, HvTable::StatusColumn)));
     saveShot(&window, "main-window-trip.png");
 
     trigger(window, "actionModuleOverview");
