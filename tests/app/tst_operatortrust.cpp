@@ -1,11 +1,11 @@
 // What an operator must be able to trust, on the main window over the
-// simulated crate: a trip stands out, typed set values are written exactly or
+// simulated crate: nothing is cut off, typed set values are written exactly or
 // refused, a module that stops answering is shown stale and refused, and the
 // display settings hold across a restart. Simulated time is frozen and the
 // refresh stopped: every test drives the ticks itself.
 //
-// With NORV_SHOTS_DIR set, the tests also save the pictures of the window
-// with a trip, the overview and the module dialog there (1280 x 800 screen).
+// With NORV_SHOTS_DIR set, the tests also save the pictures of the window,
+// the overview and the module dialog there (1280 x 800 screen).
 #include "TestCrate.h"
 #include "WindowTest.h"
 
@@ -49,7 +49,7 @@ private slots:
 
     void typedSetValuesAreWrittenExactlyOrRefused_data();
     void typedSetValuesAreWrittenExactlyOrRefused();
-    void aTripStandsOutInRed();
+    void longTextsFitTheTableAndTheScreen();
     void aModuleThatStopsAnsweringIsStaleAndRefused();
     void aFailedReadIsNeverShownAsAValue();
     void displaySettingsChangeTheTableAndSurviveARestart();
@@ -146,32 +146,23 @@ void TestOperatorTrust::typedSetValuesAreWrittenExactlyOrRefused()
     }
 }
 
-void TestOperatorTrust::aTripStandsOutInRed()
+void TestOperatorTrust::longTextsFitTheTableAndTheScreen()
 {
     NorvControl &window = startShown();
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    // A real trip: the load of channel 3 would draw more than its set
-    // current long before the output reaches the set voltage.
-    BaseModule *module = window.crate()->module(0);
-    module->SetModuleKillEnable(true);
-    QCOMPARE(norvsim_set_channel_value(Base20, 3, NORVSIM_LOAD, 1e5), 0);
-    module->SetChannelCurrentSet(3, 0.001f);
-    module->SetChannelVoltageSet(3, 1000.0f);
-    module->SetChannelVoltageSet(5, 800.0f);
-    module->SetSelectedChannelsOn(1u << 3 | 1u << 5);
+    // That a trip shows red is pinned in parts: the simulated trip, the status
+    // cell's rule and the table's colours (the refresh test). Here the longest
+    // status text must fit its column: nothing may read "Voltage Co...".
+    window.crate()->module(0)->SetChannelVoltageSet(5, 800.0f);
+    window.crate()->module(0)->SetChannelOn(5);
     norvsim_advance_ms(20000);
     refreshPass(window);
-
-    QTableWidgetItem *status = table(window)->item(3, HvTable::StatusColumn);
-    QCOMPARE(status->text(), QStringLiteral("Trip"));
-    QCOMPARE(status->background().color(), QColor(Qt::red));
     QCOMPARE(cellText(window, 5, HvTable::StatusColumn), QStringLiteral("Voltage Control"));
-    // The whole status text fits its column: nothing reads "Voltage Co...".
     const QFontMetrics metrics(table(window)->font());
     QVERIFY(table(window)->columnWidth(HvTable::StatusColumn)
             >= metrics.horizontalAdvance(cellText(window, 5, HvTable::StatusColumn)));
-    saveShot(&window, "main-window-trip.png");
+    saveShot(&window, "main-window.png");
 
     trigger(window, "actionModuleOverview");
     refreshPass(window);
