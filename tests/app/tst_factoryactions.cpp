@@ -2,25 +2,22 @@
 // address that the table follows, and the factory dialog, opened under the
 // service word, running its procedures through the refresh. Simulated time
 // runs with the clock: stop and special mode need it.
-#include "PromptRecorder.h"
 #include "TestCrate.h"
+#include "WindowTest.h"
 
 #include <BaseAddressProgram.h>
 #include <CrateCore.h>
 #include <DialogFactory.h>
 #include <FactoryStateMachine.h>
-#include <NorvControl.h>
 #include <norvsim.h>
 
-#include <QAction>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTextEdit>
 #include <QtTest>
 
-class TestFactoryActions : public QObject
+class TestFactoryActions : public WindowTest
 {
     Q_OBJECT
 
@@ -29,31 +26,26 @@ private slots:
     void newBaseAddressIsPolledThere();
     void dialogProcedures_data();
     void dialogProcedures();
-
-private:
-    QTemporaryDir m_dir;
 };
 
 void TestFactoryActions::initTestCase()
 {
-    TestCrate::useSettingsIn(m_dir.path());
+    WindowTest::initTestCase();
     qputenv("NORV_SIM_TIMESCALE", "1");
 }
 
 void TestFactoryActions::newBaseAddressIsPolledThere()
 {
     QVERIFY(TestCrate::resetFrom(m_dir.path(), {TestCrate::module(0x4800, 29, 4712)}));
-    PromptRecorder prompt;
-    prompt.answerValue(QStringLiteral("0x8000"));
-    prompt.answerButton(QMessageBox::Yes);
-    NorvControl window(QStringList {});
+    m_prompt->answerValue(QStringLiteral("0x8000"));
+    m_prompt->answerButton(QMessageBox::Yes);
+    NorvControl &window = start();
     CrateCore *crate = window.crate();
-    crate->stopRefresh();
     crate->refreshTimerUpdate();
 
-    window.findChild<QAction *>(QStringLiteral("actionProgramNewBaseAddress"))->trigger();
+    trigger(window, "actionProgramNewBaseAddress");
     // "getItem: <label> <choices>, <preselected>"
-    const QString choice = prompt.shown.first();
+    const QString choice = m_prompt->shown.first();
     QVERIFY(choice.startsWith(QStringLiteral("getItem: Please choose a new VME Base Address for "
                                              "the module with serial number 4712.\n\n")));
     QCOMPARE(choice.section(' ', -2, -2).count('|') + 1, 32);
@@ -113,10 +105,8 @@ void TestFactoryActions::dialogProcedures()
     QFETCH(QString, button);
     QVERIFY(TestCrate::resetFrom(m_dir.path(),
                                  {TestCrate::module(0x4000, 20, 4711, {{"faults", faults}})}));
-    PromptRecorder prompt;
-    NorvControl window(QStringList {QStringLiteral("qbxt")});
+    NorvControl &window = start({QStringLiteral("qbxt")});
     CrateCore *crate = window.crate();
-    crate->stopRefresh();
     crate->setModuleEventMask(0x0123);
     crate->setModuleEventChannelMask(0x0456);
     crate->refreshTimerUpdate();
@@ -137,7 +127,7 @@ void TestFactoryActions::dialogProcedures()
         QCoreApplication::processEvents();
     }
     QStringList boxes;
-    for (const QString &shown : prompt.shown) // "kind: text [buttons]"
+    for (const QString &shown : m_prompt->shown) // "kind: text [buttons]"
         boxes << shown.section(QStringLiteral(": "), 1).section(QStringLiteral(" ["), 0, -2);
     QTEST(boxes, "boxes");
     const QStringList log = dialog->findChild<QTextEdit *>()->toPlainText().split('\n');

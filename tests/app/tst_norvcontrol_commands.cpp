@@ -2,19 +2,17 @@
 // menus over the simulated crate. Input dialogs are answered by PromptRecorder;
 // what reaches the modules is read back from the simulation and, where the
 // number and order of bus cycles matter, from its trace.
-#include "PromptRecorder.h"
 #include "TestCrate.h"
+#include "WindowTest.h"
 
 #include <BaseModule.h>
 #include <CrateCore.h>
 #include <HvTable.h>
-#include <NorvControl.h>
 #include <norvsim.h>
 
 #include <QAction>
 #include <QMenu>
 #include <QRegularExpression>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <memory>
@@ -28,11 +26,6 @@ constexpr int Base29 = 0x8000;
 constexpr quint32 eventStatus20(int ch) { return Base20 + 0x60 + 0x30 * ch + 0x04; }
 constexpr quint32 AllOn20 = Base20 + 0x2B4;
 constexpr quint32 AllOn29 = Base29 + 0xE4;
-
-void trigger(NorvControl &window, const QString &name)
-{
-    window.findChild<QAction *>(name)->trigger();
-}
 
 HvTable *channelTable(NorvControl &window, int rows)
 {
@@ -82,7 +75,7 @@ QStringList menuEntries(NorvControl &window, QMenu *menu)
 
 } // namespace
 
-class TestNorvControlCommands : public QObject
+class TestNorvControlCommands : public WindowTest
 {
     Q_OBJECT
 
@@ -96,50 +89,27 @@ class TestNorvControlCommands : public QObject
         return TestCrate::stopTrace('W');
     }
 
-    QTemporaryDir m_dir;
-
 private slots:
-    void initTestCase()
-    {
-        QVERIFY(m_dir.isValid());
-        TestCrate::useSettingsIn(m_dir.path());
-        // Simulated time moves only when a test moves it.
-        qputenv("NORV_SIM_TIMESCALE", "0");
-    }
-
-    void init()
-    {
-        // The labels below are written with C digits; %L1 follows the default locale.
-        QLocale::setDefault(QLocale::c());
-        TestCrate::clearSettings();
-        QVERIFY(TestCrate::resetDefault());
-    }
-
-    void cleanup() { norvsim_trace(nullptr); }
-
     // Must stay the first use of the staircase in this process: its
     // direction is process-wide and starts downwards.
     void staircaseAlternatesDirection()
     {
         // The values are the staircase's own tests; here the direction alternates
         // and belongs to the process, not to a window.
-        PromptRecorder prompt;
-        NorvControl window(QStringList {});
+        NorvControl &window = start();
         const auto ends = [] { return QList<double> {vset(Base20, 0), vset(Base20, 11)}; };
         trigger(window, "actionSetVoltageIncremental");
         QCOMPARE(ends(), (QList<double> {3000, 1900}));
         trigger(window, "actionSetVoltageIncremental");
         QCOMPARE(ends(), (QList<double> {1900, 3000}));
-        NorvControl another(QStringList {});
-        trigger(another, "actionSetVoltageIncremental");
+        trigger(start(), "actionSetVoltageIncremental"); // another window
         QCOMPARE(ends(), (QList<double> {3000, 1900}));
-        QVERIFY(prompt.shown.isEmpty());
+        QVERIFY(m_prompt->shown.isEmpty());
     }
 
     void selectedCellsMakeTheChannelMask()
     {
-        PromptRecorder prompt;
-        NorvControl window(QStringList {});
+        NorvControl &window = start();
         HvTable *table = channelTable(window, 40);
         // Three cells of one row: the row is listed, and acted on, three times.
         selectCells(table, {{2, 0}, {2, 1}, {2, 3}});
@@ -159,13 +129,12 @@ private slots:
                            "actionSetChannelEmergencyOff", "actionClearChannelEmergencyOff",
                            "actionClearEvents", "actionSetVoltage", "actionSetCurrent"}),
                  QList<quint32> {});
-        QVERIFY(prompt.shown.isEmpty());
+        QVERIFY(m_prompt->shown.isEmpty());
     }
 
     void channelAndModuleVoltageDialogs()
     {
-        PromptRecorder prompt;
-        NorvControl window(QStringList {});
+        NorvControl &window = start();
         HvTable *table = channelTable(window, 12);
         BaseModule *module = window.crate()->module(0);
         // Not reached by a refresh tick yet: its first call only identifies it.
@@ -178,9 +147,9 @@ private slots:
         module->SetModuleControl(control);
 
         selectCells(table, {{4, 0}});
-        prompt.answerValue(2500.0);
+        m_prompt->answerValue(2500.0);
         trigger(window, "actionSetVoltage");
-        QCOMPARE(prompt.shown.last(),
+        QCOMPARE(m_prompt->shown.last(),
                  "getDouble: Input a voltage (0...3000 V) for channel 4: "
                  "[0...3000] = 123.5, 3 decimals");
         for (int ch = 0; ch < 12; ++ch)
@@ -188,10 +157,10 @@ private slots:
 
         const QString note = QStringLiteral("\n\nNote: some channels will only allow 2000 V.");
         selectCells(table, {{1, 0}, {5, 0}, {6, 2}});
-        prompt.answerValue(1500.0);
+        m_prompt->answerValue(1500.0);
         trigger(window, "actionSetVoltage");
         // Prefilled from the current row.
-        QCOMPARE(prompt.shown.last(),
+        QCOMPARE(m_prompt->shown.last(),
                  "getDouble: Input a voltage (0...3000 V) for the selected channels:" + note
                      + " [0...3000] = 0, 3 decimals");
         for (int ch = 0; ch < 12; ++ch)
@@ -200,9 +169,9 @@ private slots:
                          : (ch == 1 || ch == 5 || ch == 6) ? 1500
                                                            : 0);
 
-        prompt.answerValue(1800.0);
+        m_prompt->answerValue(1800.0);
         trigger(window, "actionSetAllVoltages");
-        QCOMPARE(prompt.shown.last(),
+        QCOMPARE(m_prompt->shown.last(),
                  "getDouble: Input a Set voltage (0...3000 V) for all channels:" + note
                      + " [0...3000] = 1500, 3 decimals");
         for (int ch = 0; ch < 12; ++ch)
@@ -211,26 +180,25 @@ private slots:
 
     void choiceDialogs()
     {
-        PromptRecorder prompt;
-        NorvControl window(QStringList {});
+        NorvControl &window = start();
         // The module reports a rate that is not offered: "500" is preselected.
         QCOMPARE(norvsim_inject_wrong_read(Base20, 0x58, 200), 0);
-        prompt.answerValue(QStringLiteral("60"));
+        m_prompt->answerValue(QStringLiteral("60"));
         trigger(window, "actionAdcSamplesPerSecond");
-        QCOMPARE(prompt.shown.last(), "getItem: Choose ADC samples per second: 50|60|100|500, 500");
+        QCOMPARE(m_prompt->shown.last(),
+                 "getItem: Choose ADC samples per second: 50|60|100|500, 500");
         QCOMPARE(norvsim_register(Base20, 0x58), qint64(60));
         QCOMPARE(norvsim_inject_wrong_read(Base20, 0x5A, 8), 0);
-        prompt.answerValue(QStringLiteral("256"));
+        m_prompt->answerValue(QStringLiteral("256"));
         trigger(window, "actionDigitalFilter");
-        QCOMPARE(prompt.shown.last(),
+        QCOMPARE(m_prompt->shown.last(),
                  "getItem: Choose Digital Filter averaging steps: 1|16|64|256|1024, 64");
         QCOMPARE(norvsim_register(Base20, 0x5A), qint64(256));
     }
 
     void cancelledDialogsWriteNothing()
     {
-        PromptRecorder prompt;
-        NorvControl window(QStringList {});
+        NorvControl &window = start();
         selectCells(channelTable(window, 12), {{1, 0}});
         const QString names = QStringLiteral(
             "actionSetVoltage actionSetCurrent actionSetAllVoltages actionSetAllCurrents "
@@ -239,18 +207,17 @@ private slots:
             "actionSetAllModulesVoltageRamp actionSetAllModulesCurrentRamp");
         const QStringList asking = names.split(QLatin1Char(' '));
         for (int i = 0; i < asking.size(); ++i)
-            prompt.answerCancel();
-        prompt.answerValue(QString()); // an empty confirmed choice is no choice either
+            m_prompt->answerCancel();
+        m_prompt->answerValue(QString()); // an empty confirmed choice is no choice either
         QCOMPARE(writesOf(window, asking + QStringList {"actionDigitalFilter"}), QList<quint32> {});
         // Every dialog asked, under the program's title.
-        QCOMPARE(prompt.shown.filter(QRegularExpression("^get(Double|Item): ")).size(),
+        QCOMPARE(m_prompt->shown.filter(QRegularExpression("^get(Double|Item): ")).size(),
                  asking.size() + 1);
     }
 
     void systemCommandsActInSlotOrder()
     {
-        PromptRecorder prompt;
-        NorvControl window(QStringList {});
+        NorvControl &window = start();
         // Before any refresh tick: the commands identify the modules themselves.
         const QList<quint32> allOn {AllOn20, AllOn20 + 2, AllOn29, AllOn29 + 2};
         QCOMPARE(writesOf(window, {"actionSetAllModulesOn"}), allOn);
@@ -269,17 +236,17 @@ private slots:
                  (QList<quint32> {Base20 + 0x02, Base29 + 0x0C, Base29 + 0x0E}));
         selectCells(channelTable(window, 12), {{2, 0}});
         window.crate()->module(0)->SetChannelVoltageSet(2, 321.0f);
-        prompt.answerValue(1000.0);
+        m_prompt->answerValue(1000.0);
         QCOMPARE(writesOf(window, {"actionSetAllModulesVoltage"}),
                  (QList<quint32> {Base20 + 0x2A0, Base20 + 0x2A2, Base29 + 0xD0, Base29 + 0xD2}));
         // Bounded by the largest nominal of any module, prefilled from the
         // current module's current row.
-        QCOMPARE(prompt.shown.last(),
+        QCOMPARE(m_prompt->shown.last(),
                  "getDouble: Input a Set voltage (0...6000 V) for all channels in all modules:"
                  "\n\nNote: some channels will only allow 3000 V. [0...6000] = 321, 3 decimals");
-        prompt.answerValue(0.5);
+        m_prompt->answerValue(0.5);
         trigger(window, "actionSetAllModulesCurrent");
-        QCOMPARE(prompt.shown.last(),
+        QCOMPARE(m_prompt->shown.last(),
                  "getDouble: Input a Set current (0...3 mA) for all channels in all modules:"
                  "\n\nNote: some channels will only allow 1 mA. [0...3] = 3, 3 decimals");
         QVERIFY(near(iset(Base20, 11), 0.0005) && near(iset(Base29, 23), 0.0005));
@@ -287,8 +254,7 @@ private slots:
 
     void contextMenus()
     {
-        PromptRecorder prompt;
-        NorvControl window(QStringList {});
+        NorvControl &window = start();
         HvTable *table = channelTable(window, 12);
         const auto entries = [](const QString &list) { return list.split(QLatin1Char('|')); };
         const QString channel = QStringLiteral(

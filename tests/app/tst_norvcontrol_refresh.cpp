@@ -1,10 +1,9 @@
 // What the main window shows of the refresh cycle over the simulated crate:
 // the channel table and its labels, table edits, the overview and the detail
-// dialogs wired to the crate core. Simulated time is frozen
-// (NORV_SIM_TIMESCALE=0) and the refresh stopped, so every test drives the
-// ticks itself.
-#include "PromptRecorder.h"
+// dialogs wired to the crate core. Simulated time is frozen and the refresh
+// stopped, so every test drives the ticks itself.
 #include "TestCrate.h"
+#include "WindowTest.h"
 
 #include <BaseModule.h>
 #include <CrateCore.h>
@@ -12,21 +11,14 @@
 #include <DialogChannelControl.h>
 #include <DialogOverview.h>
 #include <HvTable.h>
-#include <NorvControl.h>
 #include <TarnChannelStatusBits.h>
 #include <norvsim.h>
 
-#include <QAction>
 #include <QCheckBox>
 #include <QDoubleSpinBox>
-#include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
-#include <QTemporaryDir>
 #include <QtTest>
-
-#include <memory>
 
 namespace {
 
@@ -35,24 +27,6 @@ constexpr int Base29 = 0x8000;
 constexpr int Rows20 = 12;
 constexpr int StatusColumn = HvTable::StatusColumn;
 
-HvTable *table(NorvControl &window) { return window.findChild<HvTable *>(QStringLiteral("table")); }
-
-QString cellText(NorvControl &window, int row, int column)
-{
-    QTableWidgetItem *item = table(window)->item(row, column);
-    return item ? item->text() : QString();
-}
-
-QString label(NorvControl &window, const char *name)
-{
-    return window.findChild<QLabel *>(QString::fromLatin1(name))->text();
-}
-
-void trigger(NorvControl &window, const char *name)
-{
-    window.findChild<QAction *>(QString::fromLatin1(name))->trigger();
-}
-
 bool refreshRow(NorvControl &window, int row)
 {
     return TestCrate::refreshRow(*window.crate(), row);
@@ -60,76 +34,20 @@ bool refreshRow(NorvControl &window, int row)
 
 bool near(double actual, double expected) { return qAbs(actual - expected) < 1e-4; }
 
-// Opens the editor of a cell as an operator does (F2) and selects its text.
-QLineEdit *startEdit(HvTable *view, int row, int column)
-{
-    view->setCurrentCell(row, column);
-    QTest::keyClick(view, Qt::Key_F2);
-    for (QLineEdit *edit : view->viewport()->findChildren<QLineEdit *>()) {
-        if (edit->isVisible()) {
-            edit->selectAll();
-            return edit;
-        }
-    }
-    return nullptr;
-}
-
 } // namespace
 
-class TestNorvControlRefresh : public QObject
+class TestNorvControlRefresh : public WindowTest
 {
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void init();
-    void cleanup();
-
     void onePassShowsEveryRowFormatted();
     void labelsAndOverviewFollowTheModules();
     void tableEditsReachTheShownModule();
 
     void channelDialogFollowsTheSelectedChannel();
     void setBoundsReachesTheInterlockRegisters();
-
-private:
-    /// A main window over the crate, its refresh stopped.
-    NorvControl &start();
-
-    QTemporaryDir m_dir;
-    std::unique_ptr<PromptRecorder> m_prompt;
-    std::unique_ptr<NorvControl> m_window;
 };
-
-void TestNorvControlRefresh::initTestCase()
-{
-    QVERIFY(m_dir.isValid());
-    TestCrate::useSettingsIn(m_dir.path());
-    qputenv("NORV_SIM_TIMESCALE", "0");
-    // Formatted values use the locale's digits; the C locale has no group separators.
-    QLocale::setDefault(QLocale::c());
-}
-
-void TestNorvControlRefresh::init()
-{
-    TestCrate::clearSettings();
-    QVERIFY(TestCrate::resetDefault());
-    m_prompt = std::make_unique<PromptRecorder>();
-}
-
-void TestNorvControlRefresh::cleanup()
-{
-    norvsim_trace(nullptr);
-    m_window.reset();
-    m_prompt.reset();
-}
-
-NorvControl &TestNorvControlRefresh::start()
-{
-    m_window = std::make_unique<NorvControl>(QStringList {});
-    m_window->crate()->stopRefresh();
-    return *m_window;
-}
 
 void TestNorvControlRefresh::onePassShowsEveryRowFormatted()
 {
@@ -202,38 +120,12 @@ void TestNorvControlRefresh::labelsAndOverviewFollowTheModules()
 
 void TestNorvControlRefresh::tableEditsReachTheShownModule()
 {
+    // What typing into a cell writes, or refuses, is the operator-trust test's;
+    // here an edit goes to the module shown, whichever the last one was.
     NorvControl &window = start();
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    for (int tick = 0; tick < Rows20; ++tick)
-        window.crate()->refreshTimerUpdate();
-    HvTable *view = table(window);
-
-    // Typed into the table (that the refresh leaves a cell being edited alone
-    // is the table's test).
-    QLineEdit *editor = startEdit(view, 2, 0);
-    QVERIFY(editor);
-    QTest::keyClicks(editor, QStringLiteral("250.5"));
-    QTest::keyClick(editor, Qt::Key_Return);
-    QTRY_COMPARE(norvsim_channel_value(Base20, 2, NORVSIM_VSET), 250.5);
-
-    // Not a number: not a single write (the refusal reads the range it names).
-    const double iset = norvsim_channel_value(Base20, 4, NORVSIM_ISET);
-    editor = startEdit(view, 4, 3);
-    QVERIFY(editor);
-    QVERIFY(TestCrate::startTrace(m_dir.path()));
-    QTest::keyClicks(editor, QStringLiteral("abc"));
-    QTest::keyClick(editor, Qt::Key_Return);
-    QTRY_COMPARE(view->editRow(), -1);
-    QTest::qWait(20);
-    QCOMPARE(TestCrate::stopTrace('W'), QList<quint32>());
-    QCOMPARE(norvsim_channel_value(Base20, 4, NORVSIM_ISET), iset);
-
-    // The current is given in the module's unit, mA; edits go to the module shown.
-    emit view->currentSetEntered(4, 1.5f);
-    QVERIFY(near(norvsim_channel_value(Base20, 4, NORVSIM_ISET), 0.0015));
+    window.crate()->refreshTimerUpdate();
     trigger(window, "actionNextModule");
-    emit view->voltageSetEntered(0, 250.0f);
+    emit table(window)->voltageSetEntered(0, 250.0f);
     QCOMPARE(norvsim_channel_value(Base29, 0, NORVSIM_VSET), 250.0);
     QCOMPARE(norvsim_channel_value(Base20, 0, NORVSIM_VSET), 0.0);
 }

@@ -2,24 +2,20 @@
 // crate: what it shows of the scan and of the connection states, the
 // controller choice, module and channel selection through the list and the
 // table, the service word and what closing does to the voltages.
-#include "PromptRecorder.h"
 #include "TestCrate.h"
+#include "WindowTest.h"
 
 #include <BaseController.h>
 #include <CrateCore.h>
 #include <HvTable.h>
-#include <NorvControl.h>
 #include <Sequence.h>
 #include <norvsim.h>
 
-#include <QAction>
-#include <QApplication>
 #include <QDir>
 #include <QLabel>
 #include <QListWidget>
 #include <QSignalSpy>
 #include <QStatusBar>
-#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
@@ -36,26 +32,13 @@ QStringList listTexts(NorvControl &window)
     return texts;
 }
 
-QString labelText(NorvControl &window, const char *name)
-{
-    return window.findChild<QLabel *>(QString::fromLatin1(name))->text();
-}
-
-void trigger(NorvControl &window, const char *name)
-{
-    window.findChild<QAction *>(QString::fromLatin1(name))->trigger();
-}
-
 } // namespace
 
-class TestNorvControlWindow : public QObject
+class TestNorvControlWindow : public WindowTest
 {
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void init();
-
     void noBridgeWarnsAndChoosingAgainReconnects();
     void silentModuleShowsNotConnectedAndComesBack();
     void moduleAndChannelSelection();
@@ -63,40 +46,24 @@ private slots:
     void serviceWord();
     void closeBehaviour_data();
     void closeBehaviour();
-
-private:
-    QTemporaryDir m_dir;
 };
-
-void TestNorvControlWindow::initTestCase()
-{
-    QVERIFY(m_dir.isValid());
-    TestCrate::useSettingsIn(m_dir.path());
-    QApplication::setQuitOnLastWindowClosed(false);
-}
-
-void TestNorvControlWindow::init()
-{
-    TestCrate::clearSettings();
-    QVERIFY(TestCrate::resetDefault());
-}
 
 void TestNorvControlWindow::noBridgeWarnsAndChoosingAgainReconnects()
 {
     QVERIFY(TestCrate::resetWithoutBridge());
-    PromptRecorder prompt;
-    NorvControl window(QStringList {});
+    NorvControl &window = start();
 
     // The text is the crate core test's.
-    QCOMPARE(prompt.shown.size(), 1);
-    QVERIFY(prompt.shown.first().startsWith("warning: Can not init VME controller Wiener VM-USB!"));
-    QVERIFY(prompt.shown.first().endsWith(" [Ok]"));
+    QCOMPARE(m_prompt->shown.size(), 1);
+    QVERIFY(
+        m_prompt->shown.first().startsWith("warning: Can not init VME controller Wiener VM-USB!"));
+    QVERIFY(m_prompt->shown.first().endsWith(" [Ok]"));
 
     // The bridge is plugged in; the operator picks the controller again.
     QVERIFY(TestCrate::resetDefault());
-    prompt.answerValue(QStringLiteral("Wiener VM-USB"));
+    m_prompt->answerValue(QStringLiteral("Wiener VM-USB"));
     trigger(window, "actionController");
-    QCOMPARE(prompt.shown.last(),
+    QCOMPARE(m_prompt->shown.last(),
              "getItem: Please select the VME controller to connect to: "
              "Wiener VM-USB|CAEN V1718, Wiener VM-USB");
     QCOMPARE(listTexts(window), (QStringList {Module20, Module29}));
@@ -111,8 +78,7 @@ void TestNorvControlWindow::noBridgeWarnsAndChoosingAgainReconnects()
 
 void TestNorvControlWindow::silentModuleShowsNotConnectedAndComesBack()
 {
-    PromptRecorder prompt;
-    NorvControl window(QStringList {});
+    NorvControl &window = start();
     // A fresh module object spends its first read on identification.
     window.crate()->refreshTimerUpdate();
     QCOMPARE(listTexts(window).at(1), QStringLiteral("VME BA 0x8000\nConnecting..."));
@@ -123,25 +89,23 @@ void TestNorvControlWindow::silentModuleShowsNotConnectedAndComesBack()
     window.crate()->refreshTimerUpdate();
     QCOMPARE(listTexts(window),
              (QStringList {QStringLiteral("VME BA 0x4000\nNot connected"), Module29}));
-    QCOMPARE(labelText(window, "lblConnect"),
+    QCOMPARE(label(window, "lblConnect"),
              QStringLiteral("<font color=\"red\">Error: can not connect to Module!"));
-    auto *table = window.findChild<HvTable *>(QStringLiteral("table"));
-    QVERIFY(!table->isEnabled());
+    QVERIFY(!table(window)->isEnabled());
 
     QCOMPARE(norvsim_inject_replug(0x4000), 0);
     for (int tick = 0; tick < 3 && window.crate()->moduleState(0) != ModuleSlot::Shown; ++tick)
         window.crate()->refreshTimerUpdate();
     QCOMPARE(listTexts(window), (QStringList {Module20, Module29}));
-    QVERIFY(table->isEnabled());
-    QCOMPARE(labelText(window, "lblConnect"),
+    QVERIFY(table(window)->isEnabled());
+    QCOMPARE(label(window, "lblConnect"),
              QStringLiteral("Connected to DC20 sn. 4711 at VME BA 0x4000"));
-    QVERIFY(prompt.shown.isEmpty());
+    QVERIFY(m_prompt->shown.isEmpty());
 }
 
 void TestNorvControlWindow::moduleAndChannelSelection()
 {
-    PromptRecorder prompt;
-    NorvControl window(QStringList {});
+    NorvControl &window = start();
     window.crate()->refreshTimerUpdate(); // sizes the table
     auto *list = window.findChild<QListWidget *>(QStringLiteral("lstModules"));
 
@@ -158,13 +122,13 @@ void TestNorvControlWindow::moduleAndChannelSelection()
         const std::unique_ptr<Sequence> sequence = window.crate()->beginSequence();
         trigger(window, "actionNextModule");
         QCOMPARE(list->currentRow(), 0);
-        QVERIFY(prompt.shown.last().startsWith("information: "));
+        QVERIFY(m_prompt->shown.last().startsWith("information: "));
     }
 
     // A cell of the table selects its row's channel.
     QSignalSpy channelChanged(window.crate(), &CrateCore::currentChannelChanged);
-    window.findChild<HvTable *>(QStringLiteral("table"))->setCurrentCell(5, 3);
-    QCOMPARE(labelText(window, "lblChannel"), QStringLiteral("Channel 5 selected"));
+    table(window)->setCurrentCell(5, 3);
+    QCOMPARE(label(window, "lblChannel"), QStringLiteral("Channel 5 selected"));
     QCOMPARE(channelChanged.size(), 1);
     QCOMPARE(channelChanged.first(), (QVariantList {4711, 5}));
 }
@@ -185,8 +149,7 @@ void TestNorvControlWindow::serviceWord()
 {
     QFETCH(QStringList, arguments);
     QFETCH(bool, specialMode);
-    PromptRecorder prompt;
-    NorvControl window(arguments);
+    NorvControl &window = start(arguments);
     QCOMPARE(window.findChild<QAction *>(QStringLiteral("actionSpecialMode"))->isEnabled(),
              specialMode);
     QVERIFY(!window.findChild<QAction *>(QStringLiteral("actionSystemReset"))->isEnabled());
@@ -239,9 +202,8 @@ void TestNorvControlWindow::closeBehaviour()
         QVERIFY(TestCrate::resetWithoutBridge());
     if (!setting.isEmpty())
         TestCrate::setSetting(QStringLiteral("OnExitBehaviour"), setting);
-    PromptRecorder prompt;
-    NorvControl window(QStringList {});
-    prompt.shown.clear(); // the no-bridge warning
+    NorvControl window(QStringList {}); // its refresh running
+    m_prompt->shown.clear(); // the no-bridge warning
     window.show();
     // Before any refresh tick: the second module object has not been
     // identified yet and must be switched off all the same.
@@ -252,11 +214,11 @@ void TestNorvControlWindow::closeBehaviour()
     }
 
     if (answer != QMessageBox::NoButton)
-        prompt.answerButton(QMessageBox::StandardButton(answer));
+        m_prompt->answerButton(QMessageBox::StandardButton(answer));
     trigger(window, "actionQuit");
 
     QCOMPARE(window.isVisible(), !closes);
-    QCOMPARE(prompt.shown,
+    QCOMPARE(m_prompt->shown,
              asks ? QStringList {"question: Ramp down all high voltages? [Yes|No|Cancel]"}
                   : QStringList {});
     // A window that stays open keeps polling.

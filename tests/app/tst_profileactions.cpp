@@ -1,50 +1,45 @@
 // The profile actions of the main window over the simulated crate: the
 // refusals, the file name rule, the status bar after a save, and the write
 // dialog's log, Cancel and Ok.
-#include "PromptRecorder.h"
 #include "TestCrate.h"
+#include "WindowTest.h"
 
 #include <CrateCore.h>
 #include <ModalRuns.h>
-#include <NorvControl.h>
 #include <norvsim.h>
 
-#include <QAction>
-#include <QApplication>
 #include <QDialog>
 #include <QPlainTextEdit>
 #include <QSettings>
 #include <QStatusBar>
-#include <QTemporaryDir>
 #include <QtTest>
 
-class TestProfileActions : public QObject
+class TestProfileActions : public WindowTest
 {
     Q_OBJECT
 
-    QTemporaryDir m_dir;
-
 private slots:
+    void initTestCase()
+    {
+        WindowTest::initTestCase();
+        qputenv("NORV_SIM_TIMESCALE", "1"); // the module stores its set values in time
+    }
+
     void saveThenLoad()
     {
-        TestCrate::useSettingsIn(m_dir.path());
-        QVERIFY(TestCrate::resetDefault());
-        QApplication::setQuitOnLastWindowClosed(false);
-        PromptRecorder prompt;
-        NorvControl window(QStringList {});
+        NorvControl &window = start();
+        window.crate()->startRefresh(); // a load pauses it and must leave it running
         window.crate()->refreshTimerUpdate();
-        auto trigger = [&](const char *name) {
-            window.findChild<QAction *>(QString::fromLatin1(name))->trigger();
-        };
+        PromptRecorder &prompt = *m_prompt;
         const QString dir = m_dir.path(), first = dir + "/first.txt";
 
         // A module in special mode or one that does not answer is refused
         // before any file dialog.
         norvsim_bus_write(0x4002, 0x29, 2, 0x0005);
-        trigger("actionSaveProfile");
+        trigger(window, "actionSaveProfile");
         norvsim_bus_write(0x4002, 0x29, 2, 0);
         norvsim_inject_unplug(0x4000, -1);
-        trigger("actionSaveProfile");
+        trigger(window, "actionSaveProfile");
         norvsim_inject_replug(0x4000);
         QCOMPARE(prompt.shown,
                  (QStringList {"information: The module is in special mode. Its profile cannot "
@@ -53,10 +48,10 @@ private slots:
                                "saved. [Ok]"}));
 
         prompt.answerValue(dir + "/first");
-        trigger("actionSaveProfile");
+        trigger(window, "actionSaveProfile");
         QCOMPARE(window.statusBar()->currentMessage(), "Profile saved to file " + first + ".");
         prompt.answerValue(first + "/sub");
-        trigger("actionSaveProfile");
+        trigger(window, "actionSaveProfile");
         QVERIFY(prompt.shown.last().startsWith("warning: The profile could not be saved to file "
                                                + first + "/sub.txt: "));
         QCOMPARE(window.statusBar()->currentMessage(), QString());
@@ -72,7 +67,7 @@ private slots:
         for (int load = 0; load < 2; ++load) {
             QVERIFY(TestCrate::startTrace(dir));
             prompt.answerValue(first);
-            trigger("actionLoadProfile");
+            trigger(window, "actionLoadProfile");
             QCOMPARE(TestCrate::stopTrace('W').isEmpty(), load == 0); // Cancel writes nothing
             QVERIFY(window.crate()->isRefreshRunning());
         }

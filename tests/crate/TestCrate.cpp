@@ -86,7 +86,7 @@ bool TestCrate::startTrace(const QString &dir)
     return norvsim_trace(QFile::encodeName(tracePath).constData()) == 0;
 }
 
-QList<quint32> TestCrate::stopTrace(char direction)
+QList<quint32> TestCrate::stopTrace(char direction, quint32 dataAt)
 {
     norvsim_trace(nullptr);
     QFile file(tracePath);
@@ -95,8 +95,13 @@ QList<quint32> TestCrate::stopTrace(char direction)
     QList<quint32> addresses;
     while (!file.atEnd()) {
         const QList<QByteArray> fields = file.readLine().simplified().split(' ');
-        if (fields.size() >= 3 && fields.at(1) == QByteArray(1, direction))
-            addresses.append(fields.at(2).toUInt(nullptr, 16));
+        if (fields.size() < 5 || fields.at(1) != QByteArray(1, direction))
+            continue;
+        const quint32 address = fields.at(2).toUInt(nullptr, 16);
+        if (!dataAt)
+            addresses.append(address);
+        else if (address == dataAt)
+            addresses.append(fields.at(4).toUInt(nullptr, 16));
     }
     return addresses;
 }

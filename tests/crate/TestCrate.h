@@ -49,9 +49,10 @@ public:
     /// Starts recording every bus cycle into a file in `dir`.
     static bool startTrace(const QString &dir);
     /// Stops the recording: the addresses of its read ('R') or write ('W')
-    /// cycles, in order. A trace that cannot be read gives one impossible
-    /// address, so that it never passes for "no cycles".
-    static QList<quint32> stopTrace(char direction);
+    /// cycles, in order, or with `dataAt` the data of those at that address.
+    /// A trace that cannot be read gives one impossible address, so that it
+    /// never passes for "no cycles".
+    static QList<quint32> stopTrace(char direction, quint32 dataAt = 0);
 
     /// The channel control word stored in the simulated module (class 20 or 29).
     static quint32 channelControl(int base, int deviceClass, int channel);

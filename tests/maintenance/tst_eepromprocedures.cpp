@@ -15,7 +15,6 @@
 #include <Sequence.h>
 #include <norvsim.h>
 
-#include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -38,20 +37,6 @@ struct ChoiceRecorder : CorePromptRecorder
         return choice;
     }
 };
-
-/// The data of every write to the module control word, from the trace.
-QStringList controlWrites(const QString &trace)
-{
-    QFile file(trace);
-    QStringList data;
-    file.open(QIODevice::ReadOnly);
-    while (!file.atEnd()) {
-        const QList<QByteArray> f = file.readLine().split(' ');
-        if (f.size() > 4 && f.at(1) == "W" && f.at(2).toUInt(nullptr, 16) == Base + 0x02)
-            data << QString::fromLatin1(f.at(4));
-    }
-    return data;
-}
 
 } // namespace
 
@@ -167,10 +152,9 @@ void TestEepromProcedures::factoryReset()
         std::unique_ptr<Sequence> sequence = m_core->beginSequence();
         QVERIFY(FactoryReset().run(*sequence, Wait, prompt));
     }
-    norvsim_trace(nullptr);
+    // Stop mode first, then the store request.
+    QCOMPARE(TestCrate::stopTrace('W', Base + 0x02), (QList<quint32> {0x0004, 0x9044}));
     QCOMPARE(prompt.shown, QStringList());
-    QCOMPARE(controlWrites(m_dir.filePath(QStringLiteral("bus.trace"))),
-             (QStringList {"0004", "9044"}));
     QVERIFY(!(module->GetModuleControl() & 0x8000)); // the store has finished
     QCOMPARE(
         (QList<double> {
