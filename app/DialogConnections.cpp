@@ -7,6 +7,7 @@
 #include <DialogFactory.h>
 #include <DialogModuleControl.h>
 #include <DialogOverview.h>
+#include <DialogStatistic.h>
 #include <DialogSuppliesTempLimits.h>
 #include <FactoryStateMachine.h>
 
@@ -150,6 +151,17 @@ void connect(CrateCore *crate, DialogFactory *dialog)
     QObject::connect(machine, &M::setModuleControl, crate, &C::setModuleControl);
     QObject::connect(machine, &M::setModuleEventMask, crate, &C::setModuleEventMask);
     QObject::connect(machine, &M::setModuleEventChannelMask, crate, &C::setModuleEventChannelMask);
+}
+
+void connect(CrateCore *crate, DialogStatistic *dialog)
+{
+    using D = DialogStatistic;
+    QObject::connect(crate, &C::updateChannelVoltageMeasure, dialog,
+                     &D::updateChannelVoltageMeasure);
+    QObject::connect(crate, &C::updateChannelCurrentMeasure, dialog,
+                     &D::updateChannelCurrentMeasure);
+    QObject::connect(crate, &C::updateAllModulesComplete, dialog, &D::updateAllModulesComplete);
+    QObject::connect(crate, &C::updateModuleTemperature, dialog, &D::updateModuleTemperature);
 }
 
 } // namespace DialogConnections

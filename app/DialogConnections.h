@@ -7,6 +7,7 @@ class DialogCrate;
 class DialogFactory;
 class DialogModuleControl;
 class DialogOverview;
+class DialogStatistic;
 class DialogSuppliesTempLimits;
 
 /// Which update signals of the crate core feed which dialog slot, and which
@@ -22,5 +23,6 @@ void connect(CrateCore *crate, DialogSuppliesTempLimits *dialog);
 void connect(CrateCore *crate, DialogCrate *dialog);
 void connect(CrateCore *crate, DialogOverview *dialog);
 void connect(CrateCore *crate, DialogFactory *dialog);
+void connect(CrateCore *crate, DialogStatistic *dialog);
 
 } // namespace DialogConnections

@@ -8,14 +8,17 @@
 
 #include <memory>
 
+class AutoStepper;
 class BaseModule;
 class CrateCore;
+class DialogAutomatic;
 class DialogChannelBounds;
 class DialogChannelControl;
 class DialogCrate;
 class DialogFactory;
 class DialogModuleControl;
 class DialogOverview;
+class DialogStatistic;
 class DialogSuppliesTempLimits;
 class DialogWriteProfile;
 class OperatorPrompt;
@@ -74,12 +77,18 @@ public slots:
     void autoTimerIntervalChanged(int interval);
     /// Starts or stops the automatic timer.
     void autoTimerEnabled(bool enabled);
+    /// One step of the automatic timer (NorvControlAutomation.cpp).
+    void autoTimerUpdate();
+    /// The check that follows a step.
+    void autoTimerControlUpdate();
     /// Resets the current module to its factory configuration; ends with factoryResetDone.
     void storeFactorySettings();
 
 signals:
     /// The factory reset has ended, on every path; `succeeded` false after a give-up.
     void factoryResetDone(bool succeeded);
+    /// One line for the automatic dialog's log.
+    void autoTimerControlLog(const QString &message);
 
 protected:
     void changeEvent(QEvent *event) override;
@@ -151,6 +160,10 @@ private slots:
     void on_actionSetAllChannelsCurrentTrip_triggered();
     void on_actionSettings_triggered();
 
+    // Measurement logging and the automatic timer (NorvControlAutomation.cpp)
+    void on_actionStatistic_triggered();
+    void on_actionAutomatic_triggered();
+
     // Profiles (NorvControlProfiles.cpp)
     void on_actionSaveProfile_triggered();
     void on_actionLoadProfile_triggered();
@@ -217,4 +230,7 @@ private:
     DialogCrate *m_dialogCrate = nullptr;
     DialogWriteProfile *m_dialogWriteProfile = nullptr;
     DialogFactory *m_dialogFactory = nullptr;
+    DialogStatistic *m_dialogStatistic = nullptr;
+    DialogAutomatic *m_dialogAutomatic = nullptr;
+    AutoStepper *m_autoStepper = nullptr; // made by the first step
 };
