@@ -29,6 +29,14 @@ class TestLoggingActions : public QObject
     {
         return parent->findChild<T *>(QString::fromLatin1(name));
     }
+    /// The window with the refresh driven by the test, and the dialog of `action`.
+    template<class Dialog> static Dialog *opened(NorvControl &window, const char *action)
+    {
+        window.crate()->stopRefresh();
+        window.crate()->refreshTimerUpdate();
+        child<QAction>(&window, action)->trigger();
+        return window.findChild<Dialog *>();
+    }
 
 private slots:
     void initTestCase()
@@ -43,10 +51,7 @@ private slots:
     {
         PromptRecorder prompt;
         NorvControl window(QStringList {});
-        window.crate()->stopRefresh();
-        window.crate()->refreshTimerUpdate();
-        child<QAction>(&window, "actionStatistic")->trigger();
-        auto *dialog = window.findChild<DialogStatistic *>();
+        auto *dialog = opened<DialogStatistic>(window, "actionStatistic");
         QCOMPARE(child<QSpinBox>(dialog, "spbChannelNumber")->maximum(), 11);
         auto *start = child<QPushButton>(dialog, "btnStart");
         auto *stop = child<QPushButton>(dialog, "btnStop");
@@ -82,10 +87,7 @@ private slots:
     {
         PromptRecorder prompt;
         NorvControl window(QStringList {});
-        window.crate()->stopRefresh();
-        window.crate()->refreshTimerUpdate();
-        child<QAction>(&window, "actionAutomatic")->trigger();
-        auto *dialog = window.findChild<DialogAutomatic *>();
+        auto *dialog = opened<DialogAutomatic>(window, "actionAutomatic");
         auto *startStop = child<QPushButton>(dialog, "btnStartStop");
         QSignalSpy enabled(dialog, &DialogAutomatic::automaticTimerEnabled);
         child<QDoubleSpinBox>(dialog, "sbLower")->setValue(500);
