@@ -1,23 +1,19 @@
-// The statistic and automatic dialogs in the main window over the simulated
+// The statistic dialog in the main window over the simulated
 // crate: Once through the window's refresh, closing stops, the open failure;
-// the automatic dialog's refusal, a step and its check with the auto log.
+// the steps themselves are tst_autotimer's.
 #include "PromptRecorder.h"
 #include "TestCrate.h"
 
 #include <CrateCore.h>
-#include <DialogAutomatic.h>
 #include <DialogStatistic.h>
 #include <NorvControl.h>
 
 #include <QAction>
 #include <QApplication>
-#include <QDoubleSpinBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
-#include <QTableWidget>
 #include <QTemporaryDir>
-#include <QTextEdit>
 #include <QtTest>
 
 class TestLoggingActions : public QObject
@@ -44,7 +40,6 @@ private slots:
         TestCrate::useSettingsIn(m_dir.path());
         QVERIFY(TestCrate::resetDefault());
         QApplication::setQuitOnLastWindowClosed(false);
-        QVERIFY(QDir::setCurrent(m_dir.path())); // where autologfile.csv goes
     }
 
     void statisticOnceCloseAndFailure()
@@ -81,33 +76,6 @@ private slots:
                  QStringList {"Can not open file '" + m_dir.filePath("once.txt/sub.txt")
                               + "' for writing! [Ok]"});
         QVERIFY(!stop->isEnabled() && start->isEnabled());
-    }
-
-    void automaticRefusesThenSteps()
-    {
-        PromptRecorder prompt;
-        NorvControl window(QStringList {});
-        auto *dialog = opened<DialogAutomatic>(window, "actionAutomatic");
-        auto *startStop = child<QPushButton>(dialog, "btnStartStop");
-        QSignalSpy enabled(dialog, &DialogAutomatic::automaticTimerEnabled);
-        child<QDoubleSpinBox>(dialog, "sbLower")->setValue(500);
-        startStop->click();
-        QCOMPARE(prompt.shownOf("warning").size(), 1);
-        QCOMPARE(startStop->text(), "Start");
-        QVERIFY(enabled.isEmpty());
-
-        child<QDoubleSpinBox>(dialog, "sbLower")->setValue(300);
-        child<QDoubleSpinBox>(dialog, "sbIncrement")->setValue(100);
-        window.autoTimerUpdate(); // no row selected
-        auto *log = child<QTextEdit>(dialog, "txtLog");
-        QVERIFY2(log->toPlainText().contains("No channel selected"), qPrintable(log->toPlainText()));
-        child<QTableWidget>(&window, "table")->setCurrentCell(1, 0);
-        window.autoTimerUpdate();
-        QCOMPARE(window.crate()->currentModule()->GetChannelVoltageSet(5), 100.f);
-        window.autoTimerControlUpdate();
-        QFile autoLog("autologfile.csv");
-        QVERIFY(autoLog.open(QIODevice::ReadOnly));
-        QCOMPARE(autoLog.readAll().split(';').size(), 3 + 3 * 12 + 1);
     }
 };
 
