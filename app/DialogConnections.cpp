@@ -8,6 +8,7 @@
 #include <DialogModuleControl.h>
 #include <DialogOverview.h>
 #include <DialogSpecial.h>
+#include <DialogStatistic.h>
 #include <DialogSuppliesTempLimits.h>
 #include <FactoryStateMachine.h>
 
@@ -164,6 +165,17 @@ void connect(CrateCore *crate, DialogSpecial *dialog)
     QObject::connect(dialog, &D::setModuleControl, crate, &C::setModuleControl);
     QObject::connect(dialog, &D::setSpecialControl, crate, &C::setSpecialControl);
     QObject::connect(dialog, &D::sendHexLine, crate, &C::sendHexLine);
+}
+
+void connect(CrateCore *crate, DialogStatistic *dialog)
+{
+    using D = DialogStatistic;
+    QObject::connect(crate, &C::updateChannelVoltageMeasure, dialog,
+                     &D::updateChannelVoltageMeasure);
+    QObject::connect(crate, &C::updateChannelCurrentMeasure, dialog,
+                     &D::updateChannelCurrentMeasure);
+    QObject::connect(crate, &C::updateAllModulesComplete, dialog, &D::updateAllModulesComplete);
+    QObject::connect(crate, &C::updateModuleTemperature, dialog, &D::updateModuleTemperature);
 }
 
 } // namespace DialogConnections

@@ -8,6 +8,7 @@ class DialogFactory;
 class DialogModuleControl;
 class DialogOverview;
 class DialogSpecial;
+class DialogStatistic;
 class DialogSuppliesTempLimits;
 
 /// Which update signals of the crate core feed which dialog slot, and which
@@ -24,5 +25,6 @@ void connect(CrateCore *crate, DialogCrate *dialog);
 void connect(CrateCore *crate, DialogOverview *dialog);
 void connect(CrateCore *crate, DialogFactory *dialog);
 void connect(CrateCore *crate, DialogSpecial *dialog);
+void connect(CrateCore *crate, DialogStatistic *dialog);
 
 } // namespace DialogConnections

@@ -60,9 +60,10 @@ NorvControl::NorvControl(const QStringList &arguments, QWidget *parent)
     m_ui->table->setContextMenuPolicy(Qt::CustomContextMenu);
     m_ui->lstModules->setContextMenuPolicy(Qt::CustomContextMenu);
 
-    // Started and connected by the automatic set-voltage stepping.
+    // Started and stopped from the automatic dialog.
     m_autoTimer = new QTimer(this);
     m_autoTimer->setInterval(AutomaticIntervalMs);
+    connect(m_autoTimer, &QTimer::timeout, this, &NorvControl::autoTimerUpdate);
 
     m_ui->table->setFocus();
     m_ui->table->setColumnWidths(TableColumnWidth);
@@ -117,13 +118,6 @@ int NorvControl::selectedChannel() const { return m_ui->table->currentRow(); }
 bool NorvControl::overviewShown() const
 {
     return m_dialogOverview && m_dialogOverview->isVisible();
-}
-
-bool NorvControl::onceRunPending() const
-{
-    // The statistic dialog's once mark; until that dialog exists no once-run
-    // can be pending.
-    return false;
 }
 
 bool NorvControl::crateDialogShown() const { return m_dialogCrate && m_dialogCrate->isVisible(); }

@@ -8,8 +8,10 @@
 
 #include <memory>
 
+class AutoStepper;
 class BaseModule;
 class CrateCore;
+class DialogAutomatic;
 class DialogChannelBounds;
 class DialogChannelControl;
 class DialogCrate;
@@ -17,6 +19,7 @@ class DialogFactory;
 class DialogModuleControl;
 class DialogOverview;
 class DialogSpecial;
+class DialogStatistic;
 class DialogSuppliesTempLimits;
 class DialogWriteProfile;
 class OperatorPrompt;
@@ -75,12 +78,18 @@ public slots:
     void autoTimerIntervalChanged(int interval);
     /// Starts or stops the automatic timer.
     void autoTimerEnabled(bool enabled);
+    /// One step of the automatic timer (NorvControlAutomation.cpp).
+    void autoTimerUpdate();
+    /// The check that follows a step.
+    void autoTimerControlUpdate();
     /// Resets the current module to its factory configuration; ends with factoryResetDone.
     void storeFactorySettings();
 
 signals:
     /// The factory reset has ended, on every path; `succeeded` false after a give-up.
     void factoryResetDone(bool succeeded);
+    /// One line for the automatic dialog's log.
+    void autoTimerControlLog(const QString &message);
 
 protected:
     void changeEvent(QEvent *event) override;
@@ -152,6 +161,10 @@ private slots:
     void on_actionSetAllChannelsCurrentTrip_triggered();
     void on_actionSettings_triggered();
 
+    // Measurement logging and the automatic timer (NorvControlAutomation.cpp)
+    void on_actionStatistic_triggered();
+    void on_actionAutomatic_triggered();
+
     // Profiles (NorvControlProfiles.cpp)
     void on_actionSaveProfile_triggered();
     void on_actionLoadProfile_triggered();
@@ -222,4 +235,7 @@ private:
     DialogWriteProfile *m_dialogWriteProfile = nullptr;
     DialogFactory *m_dialogFactory = nullptr;
     DialogSpecial *m_dialogSpecial = nullptr;
+    DialogStatistic *m_dialogStatistic = nullptr;
+    DialogAutomatic *m_dialogAutomatic = nullptr;
+    AutoStepper *m_autoStepper = nullptr; // made by the first step
 };
