@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPointer>
+#include <QString>
 
 class BaseModule;
 class CrateCore;
@@ -22,11 +23,15 @@ public:
     BaseModule *module() const { return m_module.data(); }
     /// True once the module went away.
     bool aborted() const { return m_module.isNull(); }
+    /// What the operator would call it ("the profile write"), for refusals
+    /// given to others who want the module meanwhile.
+    QString name() const { return m_name; }
 
 private:
     friend class CrateCore;
-    Sequence(CrateCore *core, BaseModule *module);
+    Sequence(CrateCore *core, BaseModule *module, const QString &name);
 
     QPointer<CrateCore> m_core;
     QPointer<BaseModule> m_module;
+    QString m_name;
 };
