@@ -16,6 +16,7 @@ class DialogCrate;
 class DialogFactory;
 class DialogModuleControl;
 class DialogOverview;
+class DialogScriptConsole;
 class DialogSuppliesTempLimits;
 class DialogWriteProfile;
 class OperatorPrompt;
@@ -23,6 +24,7 @@ class QContextMenuEvent;
 class QLabel;
 class QMenu;
 class QTimer;
+class ScriptThread;
 class WindowPrompt;
 struct ModuleStepReading;
 struct TickReading;
@@ -76,6 +78,8 @@ public slots:
     void autoTimerEnabled(bool enabled);
     /// Resets the current module to its factory configuration; ends with factoryResetDone.
     void storeFactorySettings();
+    /// Runs `script` (empty: the stored text) in the script thread (NorvControlScript.cpp).
+    void runScript(const QString &script);
 
 signals:
     /// The factory reset has ended, on every path; `succeeded` false after a give-up.
@@ -165,11 +169,16 @@ private slots:
     void on_actionFactorySettings_triggered();
     void on_actionProgramNewBaseAddress_triggered();
 
+    // Scripts (NorvControlScript.cpp)
+    void on_actionScript_triggered();
+
 private:
     OperatorPrompt *prompt() const;
     void connectCrate();
     /// Switches every module off and names the modules it could not reach.
     void rampDownAll();
+    /// Ends a running script and waits for its thread (NorvControlScript.cpp).
+    void stopScript();
 
     // What the crate core reports (NorvControlView.cpp)
     void showTick(const TickReading &tick);
@@ -217,4 +226,7 @@ private:
     DialogCrate *m_dialogCrate = nullptr;
     DialogWriteProfile *m_dialogWriteProfile = nullptr;
     DialogFactory *m_dialogFactory = nullptr;
+    DialogScriptConsole *m_dialogScriptConsole = nullptr;
+    // Made with the console; ends before the crate whose module it holds.
+    std::unique_ptr<ScriptThread> m_scriptThread;
 };
