@@ -101,7 +101,6 @@ void TestScriptThread::outcomes_data()
 
     const QString exited = QStringLiteral("Script exited with result ");
     QTest::newRow("sum") << "1+1" << true << QString() << exited + "2";
-    QTest::newRow("no value") << "var a = 1;" << true << QString() << exited + "undefined";
     QTest::newRow("unclosed brace")
         << "function f() {" << true << QString() << "Error: Script has syntax errors!";
     QTest::newRow("throw") << "throw new Error(\"x\")" << true << QString()
@@ -224,7 +223,6 @@ void TestScriptThread::stopEndsTheRun_data()
     QTest::newRow("long delay") << "script.delay(60000)";
     QTest::newRow("busy loop") << "while (true) {}";
     QTest::newRow("loop that catches") << "while (true) { try { script.delay(10) } catch (e) {} }";
-    QTest::newRow("module calls") << "while (true) mod.GetChannelVoltageSet(0)";
 }
 
 void TestScriptThread::stopEndsTheRun()
@@ -234,9 +232,11 @@ void TestScriptThread::stopEndsTheRun()
     Console console(thread);
     thread.runScript("script.print('running'); " + script);
     QTRY_COMPARE(console.lines, QStringList {"running"});
+    const qint64 stoppedAt = console.clock.elapsed();
     thread.stopScript();
     QTRY_VERIFY(console.ended);
     QCOMPARE(console.lines, QStringList({"running", Stopped}));
+    qInfo("stop line %lld ms after the stop", console.arrivals.last() - stoppedAt);
     // The next run is an ordinary one.
     QVERIFY(runToEnd(thread, console, QStringLiteral("1+1")));
     QCOMPARE(console.lines.last(), QStringLiteral("Script exited with result 2"));
