@@ -8,6 +8,7 @@
 #include <CrateCore.h>
 #include <DialogCrate.h>
 #include <DialogOverview.h>
+#include <ScriptThread.h>
 #include <SettingsStore.h>
 
 #include <QCloseEvent>
@@ -151,6 +152,7 @@ void NorvControl::closeEvent(QCloseEvent *event)
     } else if (behaviour != 2) {
         rampDownAll();
     }
+    stopScript();
     m_crate->stopRefresh();
     m_crate->resumeRefresh();
     event->accept();
@@ -158,6 +160,8 @@ void NorvControl::closeEvent(QCloseEvent *event)
 
 void NorvControl::rampDownAll()
 {
+    // No script may switch anything back on behind the ramp-down.
+    stopScript();
     const QStringList unreached = m_crate->switchAllModulesOff();
     if (unreached.isEmpty())
         return;

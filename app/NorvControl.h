@@ -20,6 +20,7 @@ class DialogModuleControl;
 class DialogOverview;
 class DialogSpecial;
 class DialogStatistic;
+class DialogScriptConsole;
 class DialogSuppliesTempLimits;
 class DialogWriteProfile;
 class OperatorPrompt;
@@ -27,6 +28,7 @@ class QContextMenuEvent;
 class QLabel;
 class QMenu;
 class QTimer;
+class ScriptThread;
 class WindowPrompt;
 struct ModuleStepReading;
 struct TickReading;
@@ -84,6 +86,8 @@ public slots:
     void autoTimerControlUpdate();
     /// Resets the current module to its factory configuration; ends with factoryResetDone.
     void storeFactorySettings();
+    /// Runs `script` (empty: the stored text) in the script thread (NorvControlScript.cpp).
+    void runScript(const QString &script);
 
 signals:
     /// The factory reset has ended, on every path; `succeeded` false after a give-up.
@@ -182,11 +186,16 @@ private slots:
     // Special mode and firmware update (NorvControlSpecial.cpp)
     void on_actionSpecialMode_triggered();
 
+    // Scripts (NorvControlScript.cpp)
+    void on_actionScript_triggered();
+
 private:
     OperatorPrompt *prompt() const;
     void connectCrate();
     /// Switches every module off and names the modules it could not reach.
     void rampDownAll();
+    /// Ends a running script and waits for its thread (NorvControlScript.cpp).
+    void stopScript();
 
     // What the crate core reports (NorvControlView.cpp)
     void showTick(const TickReading &tick);
@@ -238,4 +247,7 @@ private:
     DialogStatistic *m_dialogStatistic = nullptr;
     DialogAutomatic *m_dialogAutomatic = nullptr;
     AutoStepper *m_autoStepper = nullptr; // made by the first step
+    DialogScriptConsole *m_dialogScriptConsole = nullptr;
+    // Made with the console; ends before the crate whose module it holds.
+    std::unique_ptr<ScriptThread> m_scriptThread;
 };

@@ -37,7 +37,7 @@ void NorvControl::on_actionFactorySettings_triggered()
 void NorvControl::storeFactorySettings()
 {
     bool succeeded = false;
-    if (std::unique_ptr<Sequence> sequence = m_crate->beginSequence()) {
+    if (std::unique_ptr<Sequence> sequence = m_crate->beginSequence(tr("the factory reset"))) {
         FactoryReset reset;
         // Reported as the refresh cycle reports them, to every dialog.
         connect(&reset, &FactoryReset::updateChannelVoltageNominal, m_crate.get(),
@@ -57,7 +57,8 @@ void NorvControl::on_actionProgramNewBaseAddress_triggered()
     const int slot = m_crate->currentModuleIndex();
     Outcome outcome = Outcome::Cancelled;
     {
-        std::unique_ptr<Sequence> sequence = m_crate->beginSequence();
+        std::unique_ptr<Sequence> sequence
+            = m_crate->beginSequence(tr("the base-address programming"));
         if (!sequence)
             return;
         outcome = BaseAddressProgram::run(

@@ -38,7 +38,7 @@ void NorvControl::on_actionSaveProfile_triggered()
     fileName = ProfileFormat::withExtension(fileName);
     m_profilePath = QFileInfo(fileName).absolutePath();
 
-    const std::unique_ptr<Sequence> sequence = m_crate->beginSequence();
+    const std::unique_ptr<Sequence> sequence = m_crate->beginSequence(tr("the profile save"));
     if (!sequence)
         return;
     if (ProfileSave::save(*sequence, fileName, *m_windowPrompt))
@@ -57,7 +57,7 @@ void NorvControl::on_actionLoadProfile_triggered()
     m_profilePath = QFileInfo(fileName).absolutePath();
 
     // Dropping the sequence on any way out lets the refresh run again.
-    const std::unique_ptr<Sequence> sequence = m_crate->beginSequence();
+    const std::unique_ptr<Sequence> sequence = m_crate->beginSequence(tr("the profile write"));
     if (!sequence)
         return;
     const ProfileLoad load

@@ -25,7 +25,8 @@ void NorvControl::on_actionSpecialMode_triggered()
         FirmwareTransfer *transfer = m_dialogSpecial->transfer();
         transfer->setPrompt(m_windowPrompt.get());
         CrateCore *crate = m_crate.get();
-        transfer->setSequenceSource([crate] { return crate->beginSequence(); });
+        const QString name = tr("the firmware transfer");
+        transfer->setSequenceSource([crate, name] { return crate->beginSequence(name); });
     }
     BaseModule *module = m_crate->currentModule();
     m_dialogSpecial->updateDeviceClass(quint16(module ? module->deviceClass() : 0));

@@ -85,6 +85,7 @@ void CrateCore::deleteModules()
     // Every slot, not only the counted ones: a failed connection leaves an
     // uncounted placeholder in slot 0 that would otherwise outlive its
     // controller. A sequence working on one of them sees it vanish and aborts.
+    const QMutexLocker inUse(&m_moduleUse);
     for (ModuleSlot &slot : m_slots)
         slot.module.reset();
     m_moduleCount = 0;
@@ -238,7 +239,7 @@ void CrateCore::applyRefreshState()
         m_refreshTimer->start();
 }
 
-std::unique_ptr<Sequence> CrateCore::beginSequence()
+std::unique_ptr<Sequence> CrateCore::beginSequence(const QString &name)
 {
     if (m_sequence) {
         information(tr("Another operation is still running on the module. Please wait until it "
@@ -250,8 +251,12 @@ std::unique_ptr<Sequence> CrateCore::beginSequence()
         information(tr("There is no module to work on."));
         return nullptr;
     }
-    std::unique_ptr<Sequence> sequence(new Sequence(this, target));
-    m_sequence = sequence.get();
+    std::unique_ptr<Sequence> sequence(
+        new Sequence(this, target, name.isEmpty() ? tr("another operation") : name));
+    {
+        const QMutexLocker inUse(&m_moduleUse);
+        m_sequence = sequence.get();
+    }
     pauseRefresh();
     return sequence;
 }
@@ -260,8 +265,16 @@ void CrateCore::endSequence(Sequence *sequence)
 {
     if (m_sequence != sequence)
         return;
-    m_sequence = nullptr;
+    {
+        const QMutexLocker inUse(&m_moduleUse);
+        m_sequence = nullptr;
+    }
     resumeRefresh();
+}
+
+QString CrateCore::sequenceHolding(const BaseModule *module) const
+{
+    return m_sequence && module && m_sequence->module() == module ? m_sequence->name() : QString();
 }
 
 QStringList CrateCore::switchAllModulesOff()

@@ -5,6 +5,7 @@
 #include "TickReading.h"
 
 #include <QElapsedTimer>
+#include <QMutex>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -83,10 +84,20 @@ public:
     void resumeRefresh();
 
     /// Starts a long operation on the current module, or refuses with a
-    /// message (null) while another one runs or no module is there.
-    std::unique_ptr<Sequence> beginSequence();
+    /// message (null) while another one runs or no module is there. `name`
+    /// is what others who want the module meanwhile are told it is busy with.
+    std::unique_ptr<Sequence> beginSequence(const QString &name = QString());
     /// True while a sequence lives.
     bool isSequenceRunning() const { return m_sequence != nullptr; }
+
+    /// Held by another thread (the script thread) around each of its calls on
+    /// a module of this core. The core takes it to delete modules and to
+    /// begin or end a sequence, so such a call never meets a deleted module
+    /// and never starts inside a sequence without seeing it.
+    QMutex &moduleUseLock() const { return m_moduleUse; }
+    /// The name of the sequence that holds `module`, empty when none. Another
+    /// thread asks with moduleUseLock() held.
+    QString sequenceHolding(const BaseModule *module) const;
 
     /// Switches every channel of every module off; returns the modules it
     /// could not reach by address ("VME BA 0x4000"), which may still be on.
@@ -256,6 +267,7 @@ private:
     bool m_refreshWanted = false;
     int m_pauses = 0;
     Sequence *m_sequence = nullptr;
+    mutable QMutex m_moduleUse;
     QTimer *m_refreshTimer = nullptr;
     TickReader m_tickReader; // used by one thread at a time
     QThread m_readerThread;

@@ -4,9 +4,10 @@
 
 #include <BaseModule.h>
 
-Sequence::Sequence(CrateCore *core, BaseModule *module)
+Sequence::Sequence(CrateCore *core, BaseModule *module, const QString &name)
     : m_core(core)
     , m_module(module)
+    , m_name(name)
 {
 }
 

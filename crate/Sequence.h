@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPointer>
+#include <QString>
 
 class BaseModule;
 class CrateCore;
@@ -25,12 +26,16 @@ public:
     /// Lets the refresh run while the sequence lives, for an operation that
     /// the module paces through the refresh's reports (the firmware transfer).
     void letRefreshRun();
+    /// What the operator would call it ("the profile write"), for refusals
+    /// given to others who want the module meanwhile.
+    QString name() const { return m_name; }
 
 private:
     friend class CrateCore;
-    Sequence(CrateCore *core, BaseModule *module);
+    Sequence(CrateCore *core, BaseModule *module, const QString &name);
 
     QPointer<CrateCore> m_core;
     QPointer<BaseModule> m_module;
     bool m_refreshing = false;
+    QString m_name;
 };
