@@ -37,6 +37,7 @@ void NorvControl::showModuleSelected(int slot)
     const QSignalBlocker blocker(m_ui->lstModules);
     m_ui->lstModules->setCurrentRow(slot);
     m_ui->table->setFocus();
+    showDisplayFormat();
 }
 
 void NorvControl::showTick(const TickReading &tick)
