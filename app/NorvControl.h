@@ -201,6 +201,8 @@ private:
     void showTick(const TickReading &tick);
     void showModuleSelected(int slot);
     void setModuleItemText(int slot, const QString &text);
+    /// Hands the current module's display format to the dialogs that show its values.
+    void showDisplayFormat();
 
     // What the operator can trust (NorvControlGuards.cpp)
     /// Null, with one status-bar line, when the current module does not answer.

@@ -74,7 +74,18 @@ void NorvControl::on_actionBounds_triggered()
 {
     if (currentModuleSilent())
         return;
-    showAndActivate(made(this, m_crate.get(), m_dialogChannelBounds));
+    made(this, m_crate.get(), m_dialogChannelBounds);
+    showDisplayFormat();
+    showAndActivate(m_dialogChannelBounds);
+}
+
+void NorvControl::showDisplayFormat()
+{
+    // The bounds are shown as the table shows values; the dialog still sends
+    // them in the module's own units.
+    BaseModule *module = m_crate->currentModule();
+    if (m_dialogChannelBounds && module)
+        m_dialogChannelBounds->setDisplayFormat(module->displayFormat());
 }
 
 void NorvControl::on_actionSuppliesAndTemperature_triggered()
@@ -109,4 +120,5 @@ void NorvControl::on_actionSettings_triggered()
     SettingsStore::saveDisplaySettings(module, module->GetModuleSerialNumber());
     m_ui->table->setUnits(module->displayFormat().voltageUnitText(),
                           module->displayFormat().currentUnitText());
+    showDisplayFormat();
 }

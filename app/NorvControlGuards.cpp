@@ -110,8 +110,6 @@ void NorvControl::setModuleLabelsLive(bool live)
         m_ui->lblVRampSpeed,        m_ui->lblIRampSpeed};
     for (QLabel *label : values)
         label->setEnabled(live);
-    if (!live)
-        m_alarmLabel->clear();
 }
 
 void NorvControl::showHealth(const ModuleStepReading &step)

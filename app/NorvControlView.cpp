@@ -37,6 +37,7 @@ void NorvControl::showModuleSelected(int slot)
     const QSignalBlocker blocker(m_ui->lstModules);
     m_ui->lstModules->setCurrentRow(slot);
     m_ui->table->setFocus();
+    showDisplayFormat();
 }
 
 void NorvControl::showTick(const TickReading &tick)
@@ -46,6 +47,7 @@ void NorvControl::showTick(const TickReading &tick)
         m_ui->lblConnect->setText(tr("<font color=\"red\">Error: can not connect to Module!"));
         table->setEnabled(false);
         setModuleLabelsLive(false);
+        m_alarmLabel->clear();
         m_controllerLabel->setText(tick.controllerStatus);
         return;
     }
@@ -64,18 +66,19 @@ void NorvControl::showTick(const TickReading &tick)
             tr("Connected to %1 sn. %2 at %3")
                 .arg(details->typeCode, QString::number(details->serialNumber), details->address));
         table->setEnabled(true);
-        setModuleLabelsLive(true);
         table->setChannelCount(details->channels);
         statusBar()->clearMessage();
     }
 
-    // What a failed read gave is no value: the row keeps its last values,
-    // greyed, and the labels keep theirs.
+    // What a failed read gave is no value: the row keeps its last values and
+    // the labels theirs, both greyed until a tick reads again.
     if (tick.readFailed) {
         if (tick.channel)
             table->markRowStale(tick.channel->channel);
+        setModuleLabelsLive(false);
         return;
     }
+    setModuleLabelsLive(true);
 
     if (const std::optional<ModuleStepReading> &step = tick.moduleStep) {
         m_controllerLabel->setText(step->controllerStatus);

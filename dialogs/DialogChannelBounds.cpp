@@ -18,17 +18,6 @@ constexpr double MaximumHeadroom = 1.01;
 // digit too many is refused, never dropped.
 constexpr double TypedLimit = 1e9;
 
-/// Shows a value that came from the module unless the box already shows it
-/// as last reported; a value the operator typed stays until a new one comes.
-void showValue(QDoubleSpinBox *box, float value, float *shown)
-{
-    if (value == *shown)
-        return;
-    *shown = value;
-    const QSignalBlocker blocker(box);
-    box->setValue(double(value));
-}
-
 } // namespace
 
 DialogChannelBounds::DialogChannelBounds(QWidget *parent)
@@ -38,6 +27,7 @@ DialogChannelBounds::DialogChannelBounds(QWidget *parent)
     ui->setupUi(this);
     for (QDoubleSpinBox *box : findChildren<QDoubleSpinBox *>())
         box->setRange(-TypedLimit, TypedLimit);
+    setDisplayFormat(m_format);
     // Bring the minimum widgets and the labels in line with the unticked
     // boxes. There is no channel yet, so nothing is sent.
     on_chkAVBND_stateChanged(ui->chkAVBND->checkState());
@@ -48,12 +38,66 @@ DialogChannelBounds::~DialogChannelBounds() { delete ui; }
 
 void DialogChannelBounds::relabel()
 {
+    const QString volts = m_format.voltageUnitText();
+    const QString amperes = m_format.currentUnitText();
     ui->lblVoltageIlkMax->setText(ui->chkAVBND->isChecked()
-                                      ? tr("VoltageInterlockMaxSet (%1)").arg(m_voltageUnit)
-                                      : tr("VoltageBounds (%1)").arg(m_voltageUnit));
+                                      ? tr("VoltageInterlockMaxSet (%1)").arg(volts)
+                                      : tr("VoltageBounds (%1)").arg(volts));
+    ui->lblVoltageIlkMin->setText(tr("VoltageInterlockMinSet (%1)").arg(volts));
     ui->lblCurrentIlkMax->setText(ui->chkACBND->isChecked()
-                                      ? tr("CurrentInterlockMaxSet (%1)").arg(m_currentUnit)
-                                      : tr("CurrentBounds (%1)").arg(m_currentUnit));
+                                      ? tr("CurrentInterlockMaxSet (%1)").arg(amperes)
+                                      : tr("CurrentBounds (%1)").arg(amperes));
+    ui->lblCurrentIlkMin->setText(tr("CurrentInterlockMinSet (%1)").arg(amperes));
+}
+
+void DialogChannelBounds::setDisplayFormat(const DisplayFormat &format)
+{
+    // Each box keeps its value, typed or reported, redrawn in the new unit.
+    QDoubleSpinBox *const voltages[] {ui->spbVoltageIlkMax, ui->spbVoltageIlkMin};
+    QDoubleSpinBox *const currents[] {ui->spbCurrentIlkMax, ui->spbCurrentIlkMin};
+    double values[4];
+    for (int i = 0; i < 2; ++i) {
+        values[i] = fromDisplay(voltages[i]->value(), false);
+        values[2 + i] = fromDisplay(currents[i]->value(), true);
+    }
+    m_format = format;
+    for (int i = 0; i < 2; ++i) {
+        const QSignalBlocker voltageBlocker(voltages[i]);
+        const QSignalBlocker currentBlocker(currents[i]);
+        voltages[i]->setDecimals(format.voltagePrecision);
+        voltages[i]->setValue(toDisplay(values[i], false));
+        currents[i]->setDecimals(format.currentPrecision);
+        currents[i]->setValue(toDisplay(values[2 + i], true));
+    }
+    relabel();
+}
+
+int DialogChannelBounds::ownCurrentUnit() const
+{
+    const int own = DisplayFormat::currentUnitIndex(m_currentUnit);
+    return own < 0 ? m_format.currentUnit : own;
+}
+
+double DialogChannelBounds::toDisplay(double value, bool current) const
+{
+    return current ? m_format.currentToDisplay(value, ownCurrentUnit())
+                   : m_format.voltageToDisplay(value);
+}
+
+double DialogChannelBounds::fromDisplay(double shown, bool current) const
+{
+    return current ? m_format.currentFromDisplay(shown, ownCurrentUnit())
+                   : m_format.voltageFromDisplay(shown);
+}
+
+void DialogChannelBounds::showValue(QDoubleSpinBox *box, float value, float *shown, bool current)
+{
+    // A value the operator typed stays until the module reports a new one.
+    if (value == *shown)
+        return;
+    *shown = value;
+    const QSignalBlocker blocker(box);
+    box->setValue(toDisplay(value, current));
 }
 
 void DialogChannelBounds::applyChannelTexts()
@@ -64,9 +108,9 @@ void DialogChannelBounds::applyChannelTexts()
     ui->lblChannel->setText(tr("Voltage and Current Bounds for Channel %1").arg(m_channel));
 }
 
-void DialogChannelBounds::updateChannelVoltageNominal(int, int, float vnominal, QString unit)
+void DialogChannelBounds::updateChannelVoltageNominal(int, int, float vnominal, QString)
 {
-    m_voltageUnit = unit;
+    // Voltages always come in volts.
     m_voltageNominal = vnominal;
     relabel();
 }
@@ -103,22 +147,22 @@ void DialogChannelBounds::updateChannelControl(int, int channel, quint32 control
 
 void DialogChannelBounds::updateChannelVoltageInterlockMinSet(int, int, float value, QString)
 {
-    showValue(ui->spbVoltageIlkMin, value, &m_voltageIlkMin);
+    showValue(ui->spbVoltageIlkMin, value, &m_voltageIlkMin, false);
 }
 
 void DialogChannelBounds::updateChannelVoltageInterlockMaxSet(int, int, float value, QString)
 {
-    showValue(ui->spbVoltageIlkMax, value, &m_voltageIlkMax);
+    showValue(ui->spbVoltageIlkMax, value, &m_voltageIlkMax, false);
 }
 
 void DialogChannelBounds::updateChannelCurrentInterlockMinSet(int, int, float value, QString)
 {
-    showValue(ui->spbCurrentIlkMin, value, &m_currentIlkMin);
+    showValue(ui->spbCurrentIlkMin, value, &m_currentIlkMin, true);
 }
 
 void DialogChannelBounds::updateChannelCurrentInterlockMaxSet(int, int, float value, QString)
 {
-    showValue(ui->spbCurrentIlkMax, value, &m_currentIlkMax);
+    showValue(ui->spbCurrentIlkMax, value, &m_currentIlkMax, true);
 }
 
 void DialogChannelBounds::boundBoxChanged(bool checked, int bit, bool *shown)
@@ -154,12 +198,15 @@ QString DialogChannelBounds::refusal() const
         double maximum;
         const QString &unit;
     };
-    const double vnominal = m_voltageNominal;
-    const double inominal = m_currentNominal;
-    const Bound bounds[] {{ui->spbVoltageIlkMax, vnominal * MaximumHeadroom, m_voltageUnit},
-                          {ui->spbVoltageIlkMin, vnominal, m_voltageUnit},
-                          {ui->spbCurrentIlkMax, inominal * MaximumHeadroom, m_currentUnit},
-                          {ui->spbCurrentIlkMin, inominal, m_currentUnit}};
+    // Checked as typed, in the display's units.
+    const double vnominal = toDisplay(m_voltageNominal, false);
+    const double inominal = toDisplay(m_currentNominal, true);
+    const QString volts = m_format.voltageUnitText();
+    const QString amperes = m_format.currentUnitText();
+    const Bound bounds[] {{ui->spbVoltageIlkMax, vnominal * MaximumHeadroom, volts},
+                          {ui->spbVoltageIlkMin, vnominal, volts},
+                          {ui->spbCurrentIlkMax, inominal * MaximumHeadroom, amperes},
+                          {ui->spbCurrentIlkMin, inominal, amperes}};
     for (const Bound &bound : bounds) {
         if (!bound.box->isEnabled())
             continue;
@@ -180,10 +227,13 @@ void DialogChannelBounds::on_btnSetBounds_clicked()
         SetValueInput::refuse(this, refused);
         return;
     }
-    emit setChannelBounds(
-        m_channel, ui->chkAVBND->isChecked(), float(ui->spbVoltageIlkMax->value()),
-        float(ui->spbVoltageIlkMin->value()), ui->chkACBND->isChecked(),
-        float(ui->spbCurrentIlkMax->value()), float(ui->spbCurrentIlkMin->value()));
+    // Sent in the module's own units, as the updates came.
+    emit setChannelBounds(m_channel, ui->chkAVBND->isChecked(),
+                          float(fromDisplay(ui->spbVoltageIlkMax->value(), false)),
+                          float(fromDisplay(ui->spbVoltageIlkMin->value(), false)),
+                          ui->chkACBND->isChecked(),
+                          float(fromDisplay(ui->spbCurrentIlkMax->value(), true)),
+                          float(fromDisplay(ui->spbCurrentIlkMin->value(), true)));
 }
 
 void DialogChannelBounds::changeEvent(QEvent *event)

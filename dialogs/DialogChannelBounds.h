@@ -1,7 +1,11 @@
 #pragma once
 
+#include <DisplayFormat.h>
+
 #include <QDialog>
 #include <QString>
+
+class QDoubleSpinBox;
 
 namespace Ui {
 class DialogChannelBounds;
@@ -15,6 +19,10 @@ class DialogChannelBounds;
 /// Values are kept as last shown and a spin box is touched only when a
 /// different value arrives, so a typed value survives the polling until
 /// "Set Bounds" sends it.
+///
+/// The boxes show the bounds in the unit and digits of the module's display
+/// format; the updates it takes and the bounds it sends are in the module's
+/// own units (V and the unit each current update names).
 class DialogChannelBounds : public QDialog
 {
     Q_OBJECT
@@ -27,6 +35,8 @@ public:
     int channel() const { return m_channel; }
 
 public slots:
+    /// Shows the bounds in `format` from now on; shown values are redrawn in it.
+    void setDisplayFormat(const DisplayFormat &format);
     /// Limits the voltage boxes to the nominal voltage (maximum: 1.01 times it).
     void updateChannelVoltageNominal(int serialNumber, int channel, float vnominal, QString unit);
     /// Limits the current boxes to the nominal current (maximum: 1.01 times it).
@@ -64,6 +74,13 @@ private slots:
 
 private:
     void relabel();
+    /// Shows `value` (module units) in `box` unless it is the value last reported.
+    void showValue(QDoubleSpinBox *box, float value, float *shown, bool current);
+    /// A value between the module's own units and the display format.
+    double toDisplay(double value, bool current) const;
+    double fromDisplay(double shown, bool current) const;
+    /// Index of the module's own current unit; the display's own while unknown.
+    int ownCurrentUnit() const;
     void applyChannelTexts();
     void boundBoxChanged(bool checked, int bit, bool *shown);
     /// Why the typed bounds are not sent (a bound below 0 or above its
@@ -78,8 +95,8 @@ private:
     float m_currentIlkMin = 0;
     float m_voltageNominal = 0;
     float m_currentNominal = 0;
-    QString m_voltageUnit;
     QString m_currentUnit;
+    DisplayFormat m_format;
     bool m_avbnd = false;
     bool m_acbnd = false;
     quint16 m_control = 0;

@@ -232,8 +232,12 @@ void TestOperatorTrust::aFailedReadIsNeverShownAsAValue()
     QSignalSpy nominals(window.crate(), &CrateCore::updateChannelCurrentNominal);
     QCOMPARE(norvsim_inject_bus_errors(Base20, 0.02, 7), 0);
     QSet<QString> shown;
+    auto *status = window.findChild<QLabel *>(QStringLiteral("lblModuleStatus"));
     for (int tick = 0; tick < 300; ++tick) {
+        const quint32 failed = window.crate()->currentModule()->failedReads();
         window.crate()->refreshTimerUpdate();
+        // The labels are greyed on exactly the ticks whose reads failed.
+        QCOMPARE(status->isEnabled(), window.crate()->currentModule()->failedReads() == failed);
         for (int row = 0; row < table(window)->rowCount(); ++row)
             shown << cellText(window, row, HvTable::CurrentSetColumn)
                   << cellText(window, row, HvTable::CurrentNominalColumn);

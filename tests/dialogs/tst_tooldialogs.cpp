@@ -330,6 +330,18 @@ private slots:
         refreshBounds(dialog, 4, 0x0808, 2400);
         QCOMPARE(vmax->value(), 2400.0);
         QCOMPARE(vmin->value(), 300.0);
+        // In the display's kV and uA: shown and typed so, sent in V and mA.
+        DisplayFormat format {DisplayFormat::Kilovolt, 2, DisplayFormat::Microampere, 1};
+        dialog->setDisplayFormat(format);
+        QCOMPARE(child<QLabel>(dialog, "lblCurrentIlkMax")->text(),
+                 QStringLiteral("CurrentBounds (uA)"));
+        QCOMPARE(vmin->value(), 0.3);
+        vmax->selectAll();
+        QTest::keyClicks(vmax, "2.55");
+        m_requests->clear();
+        click(dialog, "btnSetBounds");
+        QCOMPARE(calls(),
+                 (Calls {{"setChannelBounds", 4, true, 2550.0f, 300.0f, false, 2.5f, 0.1f}}));
     }
 
     void suppliesShowTheLastValueOfEachQuantity()
