@@ -23,7 +23,6 @@ class TestLoggingActions : public WindowTest
 private slots:
     void statisticOnceCloseAndFailure()
     {
-        PromptRecorder &prompt = *m_prompt;
         NorvControl &window = start();
         window.crate()->refreshTimerUpdate();
         trigger(window, "actionStatistic");
@@ -31,7 +30,7 @@ private slots:
         QCOMPARE(child<QSpinBox>(dialog, "spbChannelNumber")->maximum(), 11);
         auto *start = child<QPushButton>(dialog, "btnStart");
         auto *stop = child<QPushButton>(dialog, "btnStop");
-        prompt.answerValue(m_dir.filePath("once"));
+        m_prompt->answerValue(m_dir.filePath("once"));
         child<QPushButton>(dialog, "btnSelectFile")->click();
         QCOMPARE(child<QLineEdit>(dialog, "txtFilename")->text(), m_dir.filePath("once.txt"));
 
@@ -53,7 +52,7 @@ private slots:
 
         child<QLineEdit>(dialog, "txtFilename")->setText(m_dir.filePath("once.txt/sub.txt"));
         start->click();
-        QCOMPARE(prompt.shownOf("warning"),
+        QCOMPARE(m_prompt->shownOf("warning"),
                  QStringList {"Can not open file '" + m_dir.filePath("once.txt/sub.txt")
                               + "' for writing! [Ok]"});
         QVERIFY(!stop->isEnabled() && start->isEnabled());
