@@ -1,36 +1,27 @@
 // The script console as the operator uses it from the main window: Run and
 // Stop, a second Run while a script runs, the stored text, a rebuild of the
 // module list between runs, and closing the window under a running script.
-#include "PromptRecorder.h"
 #include "TestCrate.h"
+#include "WindowTest.h"
 
 #include <CrateCore.h>
 #include <DialogScriptConsole.h>
-#include <NorvControl.h>
 
-#include <QAction>
-#include <QApplication>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTextEdit>
 #include <QtTest>
 
-class TestScriptConsole : public QObject
+class TestScriptConsole : public WindowTest
 {
     Q_OBJECT
-    QTemporaryDir m_dir;
 
 private slots:
     void runStopRerunAndClose()
     {
-        TestCrate::useSettingsIn(m_dir.path());
         TestCrate::setSetting(QStringLiteral("OnExitBehaviour"), QStringLiteral("2"));
         QVERIFY(QDir::setCurrent(m_dir.path())); // no test.js here
-        QVERIFY(TestCrate::resetDefault());
-        QApplication::setQuitOnLastWindowClosed(false);
-        PromptRecorder prompt;
-        NorvControl window(QStringList {});
-        window.findChild<QAction *>(QStringLiteral("actionScript"))->trigger();
+        NorvControl &window = start();
+        trigger(window, "actionScript");
         auto *console = window.findChild<DialogScriptConsole *>();
         QVERIFY(console && console->isVisible());
         QCOMPARE(console->windowTitle(), QStringLiteral("Script Console"));

@@ -19,8 +19,8 @@
 
 namespace {
 
-const QStringList Header {"Date", "Time", "Serial no.", "Channel no.", "Vmeasure", "Imeasure",
-                          "Temperature"};
+const QStringList Header {"Date",     "Time",     "Serial no.", "Channel no.",
+                          "Vmeasure", "Imeasure", "Temperature"};
 
 /// The rows Python's csv reader finds; a fault it reports fails the test.
 QList<QStringList> readBack(const QString &path)
@@ -29,7 +29,8 @@ QList<QStringList> readBack(const QString &path)
     python.start("python3", {QFINDTESTDATA("readback.py"), path});
     if (!python.waitForFinished(30000) || python.exitCode() != 0)
         return {{"python3 failed: " + QString::fromUtf8(python.readAllStandardError())}};
-    const QVariantMap result = QJsonDocument::fromJson(python.readAllStandardOutput()).toVariant().toMap();
+    const QVariantMap result
+        = QJsonDocument::fromJson(python.readAllStandardOutput()).toVariant().toMap();
     QList<QStringList> rows;
     for (const QString &fault : result.value("faults").toStringList())
         rows << QStringList {"fault: " + fault};
@@ -62,148 +63,118 @@ class TestMeasurementFile : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void fileReadsBackAndRunsAppend();
-    void channelFilter_data();
-    void channelFilter();
-    void onceRunWritesEveryChannelOnce();
-    void failedWriteStopsAndKeepsTheLines();
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        TestCrate::useSettingsIn(m_dir.path());
+        qputenv("NORV_SIM_TIMESCALE", "0");
+    }
+
+    void fileReadsBackAndRunsAppend()
+    {
+        const QString path = m_dir.filePath("runs.txt");
+        MeasurementRun run;
+        QVERIFY(run.start(path));
+        run.updateChannelCurrentMeasure(1234, 3, 2.5e-7f); // nothing known of the module yet
+        run.updateModuleTemperature(1234, 31.46f);
+        run.updateChannelVoltageMeasure(1234, 3, 1500.02f);
+        run.updateChannelCurrentMeasure(1234, 3, 0.001234567f);
+        run.updateChannelCurrentMeasure(1234, 32, 1.f); // no storage beyond channel 31
+        run.stop();
+        run.updateChannelCurrentMeasure(1234, 3, 1.f); // no run
+        run.setChannelFilter(2); // the second run writes channel 2 alone
+        QVERIFY(run.start(path));
+        for (int channel = 0; channel < 3; ++channel)
+            run.updateChannelCurrentMeasure(99, channel, 0.5f);
+        run.stop();
+
+        const QList<QStringList> rows = readBack(path);
+        QCOMPARE(rows.size(), 5);
+        QCOMPARE(rows.at(0), Header);
+        QCOMPARE(rows.at(1).mid(2), (QStringList {"1234", "3", "0", "2.5e-07", "0.0"}));
+        QCOMPARE(rows.at(2).mid(2), (QStringList {"1234", "3", "1500.02", "0.00123457", "31.5"}));
+        QCOMPARE(rows.at(3), Header);
+        QCOMPARE(rows.at(4).mid(2), (QStringList {"99", "2", "0", "0.5", "0.0"}));
+        QCOMPARE(run.linesWritten(), 3);
+    }
+
+    void onceRunWritesEveryChannelOnce()
+    {
+        const QJsonArray modules {TestCrate::module(0x4000, 20, 501, {{"channels", 3}}),
+                                  TestCrate::module(0x8000, 29, 502, {{"channels", 2}}),
+                                  TestCrate::module(0xC000, 20, 503)};
+        QVERIFY(TestCrate::resetFrom(m_dir.path(), modules));
+        CorePromptRecorder prompt;
+        MeasurementRun run;
+        RunView view;
+        view.run = &run;
+        CrateCore core;
+        core.setPrompt(&prompt);
+        core.setView(&view);
+        core.initModuleAccess();
+        core.stopRefresh();
+        QCOMPARE(core.moduleCount(), 3);
+        QObject::connect(&core, &CrateCore::updateChannelVoltageMeasure, &run,
+                         &MeasurementRun::updateChannelVoltageMeasure);
+        QObject::connect(&core, &CrateCore::updateChannelCurrentMeasure, &run,
+                         &MeasurementRun::updateChannelCurrentMeasure);
+        QObject::connect(&core, &CrateCore::updateModuleTemperature, &run,
+                         &MeasurementRun::updateModuleTemperature);
+        QObject::connect(&core, &CrateCore::updateAllModulesComplete, &run,
+                         &MeasurementRun::updateAllModulesComplete);
+        for (int tick = 0; tick < 8; ++tick) // the current module shown, a few rows read
+            core.refreshTimerUpdate();
+        QCOMPARE(norvsim_inject_unplug(0xC000, -1), 0);
+
+        const QString path = m_dir.filePath("once.txt");
+        QSignalSpy stopped(&run, &MeasurementRun::stopped);
+        QVERIFY(run.startOnce(path));
+        for (int tick = 0; tick < 40 && stopped.isEmpty(); ++tick)
+            core.refreshTimerUpdate();
+        QCOMPARE(stopped.size(), 1);
+        QVERIFY(!run.onceRunPending());
+        QVERIFY(!run.isWriting());
+        QCOMPARE(channelsOf(readBack(path)),
+                 (QStringList {"501:0", "501:1", "501:2", "502:0", "502:1"}));
+    }
+
+    void failedWriteStopsAndKeepsTheLines()
+    {
+        MeasurementRun full;
+        QVERIFY(!full.start("/dev/full")); // not even the header
+
+        // A file size limit fails the third line's write as a full disk would.
+        const QString path = m_dir.filePath("limited.txt");
+        MeasurementRun run;
+        QSignalSpy failed(&run, &MeasurementRun::writeFailed);
+        QVERIFY(run.start(path));
+        run.updateChannelCurrentMeasure(5, 0, 1.f);
+        run.updateChannelCurrentMeasure(5, 1, 1.f);
+        const qint64 size = QFileInfo(path).size();
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit old {};
+        getrlimit(RLIMIT_FSIZE, &old);
+        rlimit limited = old;
+        limited.rlim_cur = rlim_t(size + 10);
+        setrlimit(RLIMIT_FSIZE, &limited);
+        run.updateChannelCurrentMeasure(5, 2, 1.f);
+        setrlimit(RLIMIT_FSIZE, &old);
+        run.updateChannelCurrentMeasure(5, 3, 1.f); // the run has stopped
+
+        QCOMPARE(failed.size(), 1);
+        QCOMPARE(failed.first(), (QVariantList {path, 2}));
+        QVERIFY(!run.isWriting());
+        QCOMPARE(run.linesWritten(), 2);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QList<QByteArray> lines = file.readAll().split('\n');
+        QCOMPARE(lines.size(), 4); // header, two lines, the torn start of the third
+        QVERIFY(lines.at(2).endsWith(";5;1;0;1;0.0"));
+    }
 
 private:
     QTemporaryDir m_dir;
 };
-
-void TestMeasurementFile::initTestCase()
-{
-    QVERIFY(m_dir.isValid());
-    TestCrate::useSettingsIn(m_dir.path());
-    qputenv("NORV_SIM_TIMESCALE", "0");
-}
-
-void TestMeasurementFile::fileReadsBackAndRunsAppend()
-{
-    const QString path = m_dir.filePath("runs.txt");
-    MeasurementRun run;
-    QVERIFY(run.start(path));
-    run.updateChannelCurrentMeasure(1234, 3, 2.5e-7f); // nothing known of the module yet
-    run.updateModuleTemperature(1234, 31.46f);
-    run.updateChannelVoltageMeasure(1234, 3, 1500.02f);
-    run.updateChannelCurrentMeasure(1234, 3, 0.001234567f);
-    run.updateChannelCurrentMeasure(1234, 32, 1.f); // no storage beyond channel 31
-    run.stop();
-    run.updateChannelCurrentMeasure(1234, 3, 1.f); // no run
-    QVERIFY(run.start(path));
-    run.updateChannelCurrentMeasure(99, 0, 0.5f);
-    run.stop();
-
-    const QList<QStringList> rows = readBack(path);
-    QCOMPARE(rows.size(), 5);
-    QCOMPARE(rows.at(0), Header);
-    QCOMPARE(rows.at(1).mid(2), (QStringList {"1234", "3", "0", "2.5e-07", "0.0"}));
-    QCOMPARE(rows.at(2).mid(2), (QStringList {"1234", "3", "1500.02", "0.00123457", "31.5"}));
-    QCOMPARE(rows.at(3), Header);
-    QCOMPARE(rows.at(4).mid(2), (QStringList {"99", "0", "0", "0.5", "0.0"}));
-    QCOMPARE(run.linesWritten(), 3);
-}
-
-void TestMeasurementFile::channelFilter_data()
-{
-    QTest::addColumn<int>("filter");
-    QTest::addColumn<QStringList>("written");
-    QTest::newRow("all channels") << -1 << QStringList {"7:0", "7:1", "7:2", "8:0", "8:1", "8:2"};
-    QTest::newRow("single channel 2") << 2 << QStringList {"7:2", "8:2"};
-}
-
-void TestMeasurementFile::channelFilter()
-{
-    QFETCH(int, filter);
-    const QString path = m_dir.filePath(QStringLiteral("filter%1.txt").arg(filter));
-    MeasurementRun run;
-    run.setChannelFilter(filter);
-    QVERIFY(run.start(path));
-    for (int serial : {7, 8}) {
-        for (int channel = 0; channel < 3; ++channel) {
-            run.updateChannelVoltageMeasure(serial, channel, 100.f * channel);
-            run.updateChannelCurrentMeasure(serial, channel, 1e-6f);
-        }
-    }
-    run.stop();
-    QTEST(channelsOf(readBack(path)), "written");
-}
-
-void TestMeasurementFile::onceRunWritesEveryChannelOnce()
-{
-    const QJsonArray modules {TestCrate::module(0x4000, 20, 501, {{"channels", 3}}),
-                              TestCrate::module(0x8000, 29, 502, {{"channels", 2}}),
-                              TestCrate::module(0xC000, 20, 503)};
-    QVERIFY(TestCrate::resetFrom(m_dir.path(), modules));
-    CorePromptRecorder prompt;
-    MeasurementRun run;
-    RunView view;
-    view.run = &run;
-    CrateCore core;
-    core.setPrompt(&prompt);
-    core.setView(&view);
-    core.initModuleAccess();
-    core.stopRefresh();
-    QCOMPARE(core.moduleCount(), 3);
-    QObject::connect(&core, &CrateCore::updateChannelVoltageMeasure, &run,
-                     &MeasurementRun::updateChannelVoltageMeasure);
-    QObject::connect(&core, &CrateCore::updateChannelCurrentMeasure, &run,
-                     &MeasurementRun::updateChannelCurrentMeasure);
-    QObject::connect(&core, &CrateCore::updateModuleTemperature, &run,
-                     &MeasurementRun::updateModuleTemperature);
-    QObject::connect(&core, &CrateCore::updateAllModulesComplete, &run,
-                     &MeasurementRun::updateAllModulesComplete);
-    for (int tick = 0; tick < 8; ++tick) // the current module shown, a few rows read
-        core.refreshTimerUpdate();
-    QCOMPARE(norvsim_inject_unplug(0xC000, -1), 0);
-
-    const QString path = m_dir.filePath("once.txt");
-    QSignalSpy stopped(&run, &MeasurementRun::stopped);
-    QVERIFY(run.startOnce(path));
-    for (int tick = 0; tick < 40 && stopped.isEmpty(); ++tick)
-        core.refreshTimerUpdate();
-    QCOMPARE(stopped.size(), 1);
-    QVERIFY(!run.onceRunPending());
-    QVERIFY(!run.isWriting());
-    QCOMPARE(channelsOf(readBack(path)),
-             (QStringList {"501:0", "501:1", "501:2", "502:0", "502:1"}));
-}
-
-void TestMeasurementFile::failedWriteStopsAndKeepsTheLines()
-{
-    MeasurementRun full;
-    QVERIFY(!full.start("/dev/full")); // not even the header
-
-    // A file size limit fails the third line's write as a full disk would.
-    const QString path = m_dir.filePath("limited.txt");
-    MeasurementRun run;
-    QSignalSpy failed(&run, &MeasurementRun::writeFailed);
-    QVERIFY(run.start(path));
-    run.updateChannelCurrentMeasure(5, 0, 1.f);
-    run.updateChannelCurrentMeasure(5, 1, 1.f);
-    const qint64 size = QFileInfo(path).size();
-    std::signal(SIGXFSZ, SIG_IGN);
-    rlimit old {};
-    getrlimit(RLIMIT_FSIZE, &old);
-    rlimit limited = old;
-    limited.rlim_cur = rlim_t(size + 10);
-    setrlimit(RLIMIT_FSIZE, &limited);
-    run.updateChannelCurrentMeasure(5, 2, 1.f);
-    setrlimit(RLIMIT_FSIZE, &old);
-    run.updateChannelCurrentMeasure(5, 3, 1.f); // the run has stopped
-
-    QCOMPARE(failed.size(), 1);
-    QCOMPARE(failed.first(), (QVariantList {path, 2}));
-    QVERIFY(!run.isWriting());
-    QCOMPARE(run.linesWritten(), 2);
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    const QList<QByteArray> lines = file.readAll().split('\n');
-    QCOMPARE(lines.size(), 4); // header, two lines, the torn start of the third
-    QVERIFY(lines.at(2).endsWith(";5;1;0;1;0.0"));
-}
 
 QTEST_GUILESS_MAIN(TestMeasurementFile)
 #include "tst_measurementfile.moc"
