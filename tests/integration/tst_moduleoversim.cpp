@@ -19,13 +19,6 @@ constexpr quint32 SpecialModeRequest = 0x0005, StopRequest = 0x0004, StatusStop 
                   StatusSpecialMode = 0x0040;
 constexpr quint32 ChannelIsOn = 0x0008, ChannelIsRamping = 0x0010, ChannelEventEndOfRamp = 0x0010;
 
-bool enterSpecialMode(VmeModule &module)
-{
-    module.SetModuleControl(module.GetModuleControl() | SpecialModeRequest);
-    norvsim_advance_ms(10);
-    return module.GetModuleStatus() & StatusSpecialMode;
-}
-
 } // namespace
 
 class TestModuleOverSim : public QObject
@@ -129,7 +122,9 @@ private slots:
         module.SetModuleSpecialControlCommand(9);
         norvsim_advance_ms(10);
         QVERIFY(module.connected());
-        QVERIFY(enterSpecialMode(module));
+        module.SetModuleControl(module.GetModuleControl() | SpecialModeRequest);
+        norvsim_advance_ms(10);
+        QVERIFY(module.GetModuleStatus() & StatusSpecialMode);
         module.SetModuleSpecialControlCommand(9);
         norvsim_advance_ms(10);
         QVERIFY(!module.connected());
