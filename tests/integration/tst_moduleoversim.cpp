@@ -12,14 +12,10 @@
 #include <QtTest>
 #include <memory>
 
-namespace {
-
 constexpr quint16 Layout20 = 0x4000, Layout29 = 0x8000;
 constexpr quint32 SpecialModeRequest = 0x0005, StopRequest = 0x0004, StatusStop = 0x0004,
                   StatusSpecialMode = 0x0040;
 constexpr quint32 ChannelIsOn = 0x0008, ChannelIsRamping = 0x0010, ChannelEventEndOfRamp = 0x0010;
-
-} // namespace
 
 class TestModuleOverSim : public QObject
 {
