@@ -2,8 +2,8 @@
 // simulated time standing still: every countdown second moves it by one
 // second, so the 5 s and 20 s waits cost no real time.
 #include "FirmwareRecords.h"
-#include "PromptRecorder.h"
 #include "TestCrate.h"
+#include "WindowTest.h"
 
 #include <BaseModule.h>
 #include <CrateCore.h>
@@ -13,23 +13,18 @@
 #include <norvsim.h>
 
 #include <QAction>
-#include <QApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 
 using FirmwareRecords::record;
 
-class TestSpecialMode : public QObject
+class TestSpecialMode : public WindowTest
 {
     Q_OBJECT
 
-    QTemporaryDir m_dir;
-    std::unique_ptr<PromptRecorder> m_prompt;
-    std::unique_ptr<NorvControl> m_window;
     DialogSpecial *m_dialog = nullptr;
 
     // An S0 header, 12 data records of 16 bytes from `address` (S2), blank
@@ -50,10 +45,7 @@ class TestSpecialMode : public QObject
     }
     static QByteArray image()
     {
-        QByteArray bytes;
-        for (int i = 0; i < 192; ++i)
-            bytes += char('a' + i % 26);
-        return bytes;
+        return QByteArray("abcdefghijklmnopqrstuvwxyz").repeated(8).left(192);
     }
 
     void open(int slot, const QJsonArray &modules = {})
@@ -104,13 +96,11 @@ class TestSpecialMode : public QObject
     }
 
 private slots:
-    void initTestCase()
+    // A fresh window on the default crate with the dialog open, before any report.
+    void init()
     {
-        qputenv("NORV_SIM_TIMESCALE", "0");
-        TestCrate::useSettingsIn(m_dir.path());
+        WindowTest::init();
         TestCrate::setSetting("DefaultHexFileName", m_dir.filePath("default.hex"));
-        QApplication::setQuitOnLastWindowClosed(false);
-        m_prompt = std::make_unique<PromptRecorder>();
         m_window = std::make_unique<NorvControl>(QStringList {});
         m_window->crate()->setThreadedReads(false);
         m_window->findChild<QAction *>("actionSpecialMode")->setEnabled(true);
@@ -121,16 +111,12 @@ private slots:
 
     void setSpecialBeforeAnyReportAndCancelledChooser()
     {
-        QCOMPARE(m_dialog->findChild<QLineEdit *>("txtFileName")->text(),
-                 m_dir.filePath("default.hex"));
-        m_prompt->answerCancel();
+        m_prompt->answerCancel(); // the default file stays
         click("btnSelectFile");
         QCOMPARE(m_dialog->findChild<QLineEdit *>("txtFileName")->text(),
                  m_dir.filePath("default.hex"));
         click("btnSetSpecial");
         QCOMPARE(norvsim_register(0x4000, 0x02), int64_t(0x0005));
-        norvsim_bus_write(0x4002, 0x29, 2, 0);
-        m_prompt->shown.clear();
     }
 
     void badFileRefusedBeforeAnyWrite()

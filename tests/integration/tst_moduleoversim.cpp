@@ -1,62 +1,27 @@
 // The module layer over each real adapter over the simulated crate: the module's
-// register layouts must agree with the simulated modules', and the firmware and
-// base-address protocols must run end to end. The simulated physics is pinned by
-// tests/sim, the exact bus traffic and locking of the module by tests/module.
+// register layouts must agree with the simulated modules', and the base-address
+// protocol must run end to end. The simulated physics is pinned by tests/sim, the
+// exact bus traffic and locking of the module by tests/module; burning, verifying
+// and comparing firmware run over both layouts through the window in tests/app.
 #include "SimBus.h"
 #include "V1718.h"
 #include "VmUsb.h"
 #include "VmeModule.h"
 #include "norvsim.h"
 
-#include <QTemporaryDir>
 #include <QtTest>
 #include <memory>
-
-namespace {
 
 constexpr quint16 Layout20 = 0x4000, Layout29 = 0x8000;
 constexpr quint32 SpecialModeRequest = 0x0005, StopRequest = 0x0004, StatusStop = 0x0004,
                   StatusSpecialMode = 0x0040;
 constexpr quint32 ChannelIsOn = 0x0008, ChannelIsRamping = 0x0010, ChannelEventEndOfRamp = 0x0010;
 
-/// One firmware pass as the service dialog runs it: a record answered with a checksum
-/// error is acknowledged and sent again (counted in `resent`). Returns 0x84 when the
-/// whole pass was accepted, else the first other answer.
-quint32 sendRecords(VmeModule &module, const QList<QByteArray> &records, int *resent)
-{
-    for (const QByteArray &record : records) {
-        quint32 status = 0;
-        for (int attempt = 0; attempt < 5; ++attempt) {
-            module.SendHexLine(record);
-            status = module.GetModuleSpecialControlStatus();
-            module.SetModuleSpecialControlCommand(1);
-            if (status != 0x92)
-                break;
-            ++*resent;
-        }
-        if (status != 0x84)
-            return status;
-        if (module.GetModuleSpecialControlStatus() != 0x81)
-            return module.GetModuleSpecialControlStatus();
-    }
-    return 0x84;
-}
-
-bool enterSpecialMode(VmeModule &module)
-{
-    module.SetModuleControl(module.GetModuleControl() | SpecialModeRequest);
-    norvsim_advance_ms(10);
-    return module.GetModuleStatus() & StatusSpecialMode;
-}
-
-} // namespace
-
 class TestModuleOverSim : public QObject
 {
     Q_OBJECT
 
     std::unique_ptr<VmeController> m_adapter;
-    QTemporaryDir m_dir;
 
     static void addRows()
     {
@@ -153,67 +118,15 @@ private slots:
         module.SetModuleSpecialControlCommand(9);
         norvsim_advance_ms(10);
         QVERIFY(module.connected());
-        QVERIFY(enterSpecialMode(module));
+        module.SetModuleControl(module.GetModuleControl() | SpecialModeRequest);
+        norvsim_advance_ms(10);
+        QVERIFY(module.GetModuleStatus() & StatusSpecialMode);
         module.SetModuleSpecialControlCommand(9);
         norvsim_advance_ms(10);
         QVERIFY(!module.connected());
         module.SetModuleBaseAddress(0x5000);
         QVERIFY(module.connected());
         QCOMPARE(module.GetModuleSerialNumber(), serial);
-    }
-
-    void firmwareBurnVerifyAndCompare_data() { addRows(); }
-    void firmwareBurnVerifyAndCompare()
-    {
-        QFETCH(quint16, base);
-        QFETCH(int, serial);
-        // The module answers the second record's first two transmissions with a checksum error.
-        const QString crate = QStringLiteral(R"({"modules": [{"base": "0x%1", "class": %2,
-            "serial": %3, "faults": {"checksum_errors": [{"record": 2, "times": 2}]}}]})");
-        QCOMPARE(SimBus::resetTo(
-                     m_dir.filePath("crate.json"),
-                     crate.arg(base, 0, 16).arg(base == Layout20 ? 20 : 29).arg(serial).toUtf8()),
-                 0);
-        VmeModule module(adapter(), base);
-        QVERIFY(enterSpecialMode(module));
-
-        // Six S2 records of 16 bytes from 0x0E8000 on, byte n being 7n + 3.
-        QList<QByteArray> records {FirmwareRecords::record(0, 0, "norv 2.5.0.1")};
-        QByteArray data;
-        for (int n = 0; n < 6 * 16; ++n)
-            data.append(char(n * 7 + 3));
-        for (int r = 0; r < 6; ++r)
-            records << FirmwareRecords::record(2, 0x0E8000 + 16 * r, data.mid(16 * r, 16));
-        records << FirmwareRecords::record(8, 0x0E8000, {});
-        int resent = 0;
-        module.SetModuleSpecialControlCommand(3);
-        QCOMPARE(module.GetModuleSpecialControlStatus(), 0x81u);
-        QCOMPARE(sendRecords(module, records, &resent), 0x84u);
-        QCOMPARE(resent, 2);
-        QCOMPARE(norvsim_flash_size(base), 6 * 16);
-        QCOMPARE(norvsim_flash_byte(base, 0x0E8000 + 17), (17 * 7 + 3) & 0xFF);
-
-        module.SetModuleSpecialControlCommand(5);
-        QCOMPARE(sendRecords(module, records, &resent), 0x84u);
-        module.SetModuleSpecialControlCommand(6);
-        QCOMPARE(module.GetModuleSpecialControlStatus(), 0x84u);
-        module.SetModuleSpecialControlCommand(7);
-        norvsim_advance_ms(2000);
-        module.SetModuleControl(module.GetModuleControl() & ~SpecialModeRequest);
-        norvsim_advance_ms(10);
-        QVERIFY(module.connected());
-        QCOMPARE(module.GetModuleStatus() & StatusSpecialMode, 0u);
-        QCOMPARE(module.GetModuleFirmwareRelease(), QStringLiteral("25.01"));
-
-        // Comparing the same file again finds no difference...
-        QVERIFY(enterSpecialMode(module));
-        module.SetModuleSpecialControlCommand(4);
-        QCOMPARE(sendRecords(module, records, &resent), 0x84u);
-        // ...a file whose data differs is caught at its first differing record.
-        QList<QByteArray> changed = records;
-        changed[3] = FirmwareRecords::record(2, 0x0E8000 + 32, QByteArray(16, '\x55'));
-        module.SetModuleSpecialControlCommand(4);
-        QCOMPARE(sendRecords(module, changed, &resent), 0x96u);
     }
 };
 

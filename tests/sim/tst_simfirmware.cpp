@@ -1,7 +1,7 @@
 // Special mode of the simulated layout-20 module: the S-record checks and
 // the record protocol's answers, the injected protocol faults and the loader
-// restart. Whole burn, verify and compare passes and base-address programming
-// run through the adapters in the integration tests.
+// restart. Whole burn, verify and compare passes run through the window in
+// tests/app, base-address programming through the adapters in tests/integration.
 
 #include "SimBus.h"
 
@@ -55,7 +55,7 @@ private slots:
             QTest::newRow(name) << text << stored << address << firstByte;
         };
 
-        // S0 and S2 records are burnt end to end in the integration tests.
+        // S0 and S2 records are burnt end to end through the window in tests/app.
         row("S3", record(3, 0x12345678, bytes(0xA0, 4)), 4, 0x12345678, 0xA0);
         row("S9 end", record(9, 0, {}));
         // Written by hand, so the record builder's checksum is not the only witness.
@@ -98,7 +98,8 @@ private slots:
         QCOMPARE(SimBus::read16(m20 + 0x60 + 0x02), quint16(0));
     }
 
-    // A clean pass and a real difference run end to end in the integration tests.
+    // A clean pass, a real difference and a sticky checksum error run end to end
+    // through the window in tests/app.
     void injectedProtocolFaults_data()
     {
         QTest::addColumn<QByteArray>("fault");
@@ -109,10 +110,6 @@ private slots:
         const QList<QByteArray> file {header, data1};
         QTest::newRow("compare mismatch") << QByteArray(R"("compare_mismatch_record": 1)")
                                           << quint16(4) << file << QList<int> {0x84, 0x96};
-        QTest::newRow("sticky checksum error")
-            << QByteArray(R"("sticky_checksum_error": true)") << quint16(3)
-            << QList<QByteArray> {record(1, 0x1000, bytes(0, 16), true), data1}
-            << QList<int> {0x92, 0x92};
         QTest::newRow("never ready") << QByteArray(R"("never_ready": true)") << quint16(3) << file
                                      << QList<int> {0x81, 0x81};
         QTest::newRow("ignores special mode") << QByteArray(R"("ignore_special_mode": true)")
