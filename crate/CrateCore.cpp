@@ -113,7 +113,9 @@ void CrateCore::initModuleAccess()
     emit controllerTextChanged(tr("Connecting to VME controller..."));
 
     VmeController *controller = nullptr;
-    if (SettingsStore::vmeController() == QLatin1String(SettingsStore::V1718Controller))
+    const QString choice
+        = m_controllerChoice.isEmpty() ? SettingsStore::vmeController() : m_controllerChoice;
+    if (choice == QLatin1String(SettingsStore::V1718Controller))
         controller = new V1718;
     else
         controller = new VmUsb;

@@ -47,6 +47,10 @@ public:
     void setView(CrateView *view) { m_view = view; }
     /// Where messages and questions go (not owned; null: the debug output).
     void setPrompt(CorePrompt *prompt) { m_prompt = prompt; }
+    /// The controller the next initModuleAccess() opens ("VM-USB" or "V1718"),
+    /// instead of the one in the settings store; empty: the settings again.
+    /// The store is left as it is.
+    void setControllerChoice(const QString &controller) { m_controllerChoice = controller; }
     /// The service word was given: every module's first display opens the factory dialog.
     void setServiceMode(bool on);
 
@@ -279,4 +283,5 @@ private:
     QElapsedTimer m_elapsed;
     CrateView *m_view = nullptr;
     CorePrompt *m_prompt = nullptr;
+    QString m_controllerChoice;
 };
