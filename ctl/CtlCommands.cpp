@@ -59,6 +59,10 @@ int CtlCommands::connect(const QString &controller)
               << ": no bridge found\n";
         return NoController;
     }
+    // A module's first register read after it was made gives 0 until it has
+    // been identified (the window's refresh does this); identify them all now.
+    for (int slot = 0; slot < m_core.moduleCount(); ++slot)
+        m_core.module(slot)->GetModuleDeviceClass();
     return Success;
 }
 
