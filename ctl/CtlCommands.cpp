@@ -1,77 +1,46 @@
 #include "CtlCommands.h"
+#include "CtlSession.h"
 
-#include <BaseController.h>
 #include <BaseModule.h>
 #include <CommandInputs.h>
-#include <CorePrompt.h>
 #include <CrateCore.h>
-#include <SettingsStore.h>
 #include <TarnChannelStatusBits.h>
 #include <WordBits.h>
 
+#include <QCommandLineParser>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 
 namespace {
 
-// The core's questions are for a window; the tool reports in its own words.
-class SilentPrompt : public CorePrompt
-{
-public:
-    int question(const QString &, const QString &, int) override { return NoButton; }
-    int information(const QString &, const QString &, int) override { return Ok; }
-    int warning(const QString &, const QString &, int) override { return Ok; }
-};
+const QString JsonOption = QStringLiteral("json");
 
-QString hexAddress(quint16 base)
+void addJson(QCommandLineParser &parser)
 {
-    return QStringLiteral("0x%1").arg(base, 4, 16, QLatin1Char('0')).toUpper().replace(
-        QLatin1String("0X"), QLatin1String("0x"));
+    parser.addOption({JsonOption, QStringLiteral("Results as JSON.")});
 }
+
+int printTable(CtlSession &session, BaseModule *module, const QList<int> &channels, bool json);
 
 } // namespace
 
-CtlCommands::CtlCommands(CrateCore &core, QTextStream &out, QTextStream &err)
-    : m_core(core)
-    , m_out(out)
-    , m_err(err)
+int CtlCommands::scan(CtlSession &session, const QStringList &arguments)
 {
-}
-
-int CtlCommands::connect(const QString &controller)
-{
-    static SilentPrompt prompt;
-    m_core.setPrompt(&prompt);
-    if (controller == QLatin1String("vm-usb"))
-        m_core.setControllerChoice(QLatin1String(SettingsStore::VmUsbController));
-    else if (controller == QLatin1String("v1718"))
-        m_core.setControllerChoice(QLatin1String(SettingsStore::V1718Controller));
-    else if (!controller.isEmpty()) {
-        m_err << "norvctl: unknown controller '" << controller << "' (vm-usb or v1718)\n";
-        return UsageError;
-    }
-    m_core.initModuleAccess();
-    m_core.stopRefresh();
-    BaseController *bus = m_core.controller();
-    if (!bus || !bus->isConnected()) {
-        m_err << "norvctl: cannot open the VME controller " << (bus ? bus->name() : QString())
-              << ": no bridge found\n";
-        return NoController;
-    }
-    // A module's first register read after it was made gives 0 until it has
-    // been identified (the window's refresh does this); identify them all now.
-    for (int slot = 0; slot < m_core.moduleCount(); ++slot)
-        m_core.module(slot)->GetModuleDeviceClass();
-    return Success;
-}
-
-int CtlCommands::scan(bool json)
-{
+    QCommandLineParser parser;
+    session.begin(parser, QStringLiteral("One line per module: base, class, serial, channels, "
+                                         "firmware."), false);
+    addJson(parser);
+    int code = 0;
+    if (!session.parse(parser, arguments, 0, 0, &code) || (code = session.connect()))
+        return code;
+    const bool json = parser.isSet(JsonOption);
+    CrateCore &core = session.core();
+    QTextStream &out = session.out();
     QJsonArray list;
-    for (int slot = 0; slot < m_core.moduleCount(); ++slot) {
-        BaseModule *module = m_core.module(slot);
-        const QString base = hexAddress(module->GetModuleBaseAddress());
+    for (int slot = 0; slot < core.moduleCount(); ++slot) {
+        BaseModule *module = core.module(slot);
+        const QString base = CtlSession::hexAddress(module->GetModuleBaseAddress());
         if (json) {
             list.append(QJsonObject {{"base", base},
                                      {"class", module->GetModuleDeviceClass()},
@@ -79,48 +48,18 @@ int CtlCommands::scan(bool json)
                                      {"channels", module->GetModuleChannelNumber()},
                                      {"firmware", module->GetModuleFirmwareRelease()}});
         } else {
-            m_out << base << "  class " << module->GetModuleDeviceClass() << "  serial "
+            out << base << "  class " << module->GetModuleDeviceClass() << "  serial "
                   << module->GetModuleSerialNumber() << "  " << module->GetModuleChannelNumber()
                   << " channels  firmware " << module->GetModuleFirmwareRelease() << '\n';
         }
     }
     if (json)
-        m_out << QJsonDocument(list).toJson(QJsonDocument::Indented);
-    return Success;
-}
-
-BaseModule *CtlCommands::find(const QString &base, const QString &serial, int *code)
-{
-    if (base.isEmpty() == serial.isEmpty()) {
-        m_err << "norvctl: name one module, with -m BASE or -s SERIAL\n";
-        *code = UsageError;
-        return nullptr;
-    }
-    bool ok = false;
-    const uint wanted = base.isEmpty() ? serial.toUInt(&ok, 10) : base.toUInt(&ok, 0);
-    if (!ok) {
-        m_err << "norvctl: '" << (base.isEmpty() ? serial : base) << "' is not a "
-              << (base.isEmpty() ? "serial number" : "base address") << '\n';
-        *code = UsageError;
-        return nullptr;
-    }
-    for (int slot = 0; slot < m_core.moduleCount(); ++slot) {
-        BaseModule *module = m_core.module(slot);
-        const uint have = base.isEmpty() ? uint(module->GetModuleSerialNumber())
-                                         : uint(module->GetModuleBaseAddress());
-        if (have == wanted) {
-            m_core.selectModule(slot);
-            return module;
-        }
-    }
-    m_err << "norvctl: no module " << (base.isEmpty() ? "with serial " + serial : "at " + base)
-          << " in the crate\n";
-    *code = ModuleNotFound;
-    return nullptr;
+        out << QJsonDocument(list).toJson(QJsonDocument::Indented);
+    return CtlSession::Success;
 }
 
 bool CtlCommands::parseChannels(const QString &text, int count, QList<int> *channels,
-                                QString *error)
+                                 QString *error)
 {
     channels->clear();
     if (text == QLatin1String("all")) {
@@ -150,37 +89,73 @@ bool CtlCommands::parseChannels(const QString &text, int count, QList<int> *chan
     return true;
 }
 
-int CtlCommands::status(BaseModule *module, bool json)
+int CtlCommands::status(CtlSession &session, const QStringList &arguments)
 {
+    QCommandLineParser parser;
+    session.begin(parser, QStringLiteral("The channel table of one module."), true);
+    addJson(parser);
+    int code = 0;
+    if (!session.parse(parser, arguments, 0, 0, &code) || (code = session.connect()))
+        return code;
+    BaseModule *module = session.find(parser, &code);
+    if (!module)
+        return code;
     QList<int> all;
     QString error;
     parseChannels(QStringLiteral("all"), module->GetModuleChannelNumber(), &all, &error);
-    return printTable(module, all, json);
+    return printTable(session, module, all, parser.isSet(JsonOption));
 }
 
-int CtlCommands::set(BaseModule *module, const QString &channelText, const QString &voltage,
-                     const QString &switching, bool json)
+int CtlCommands::set(CtlSession &session, const QStringList &arguments)
 {
+    QCommandLineParser parser;
+    session.begin(parser, QStringLiteral("Sets channels of one module; every value is checked "
+                                         "before anything is written."), true);
+    const QCommandLineOption channelOption({QStringLiteral("c"), QStringLiteral("channels")},
+                                           QStringLiteral("3, 0-7, 0,2,5 or all."),
+                                           QStringLiteral("channels"));
+    const QCommandLineOption voltageOption(QStringLiteral("voltage"),
+                                           QStringLiteral("Set voltage, in the module's unit."),
+                                           QStringLiteral("V"));
+    parser.addOptions({channelOption, voltageOption});
+    parser.addPositionalArgument(QStringLiteral("switch"), QStringLiteral("on or off."),
+                                 QStringLiteral("[on|off]"));
+    addJson(parser);
+    int code = 0;
+    if (!session.parse(parser, arguments, 0, 1, &code))
+        return code;
+    if (!parser.isSet(channelOption))
+        return session.fail(CtlSession::UsageError, QStringLiteral("set needs -c CHANNELS"));
+    if ((code = session.connect()))
+        return code;
+    BaseModule *module = session.find(parser, &code);
+    if (!module)
+        return code;
+    const QString channelText = parser.value(channelOption);
+    const QString voltage = parser.value(voltageOption);
+    const QString switching = parser.positionalArguments().value(0);
+    const bool json = parser.isSet(JsonOption);
+    QTextStream &err = session.err();
     QList<int> channels;
     QString error;
     if (!parseChannels(channelText, module->GetModuleChannelNumber(), &channels, &error)) {
-        m_err << "norvctl: " << error << '\n';
-        return UsageError;
+        err << "norvctl: " << error << '\n';
+        return CtlSession::UsageError;
     }
     if (voltage.isEmpty() && switching.isEmpty()) {
-        m_err << "norvctl: set needs --voltage V, on or off\n";
-        return UsageError;
+        err << "norvctl: set needs --voltage V, on or off\n";
+        return CtlSession::UsageError;
     }
     if (!switching.isEmpty() && switching != QLatin1String("on")
         && switching != QLatin1String("off")) {
-        m_err << "norvctl: '" << switching << "' is neither on nor off\n";
-        return UsageError;
+        err << "norvctl: '" << switching << "' is neither on nor off\n";
+        return CtlSession::UsageError;
     }
     bool ok = true;
     const double value = voltage.isEmpty() ? 0 : voltage.toDouble(&ok);
     if (!ok) {
-        m_err << "norvctl: '" << voltage << "' is not a voltage\n";
-        return UsageError;
+        err << "norvctl: '" << voltage << "' is not a voltage\n";
+        return CtlSession::UsageError;
     }
     // The window's bounds for each channel, all checked before anything is written.
     if (!voltage.isEmpty()) {
@@ -190,27 +165,30 @@ int CtlCommands::set(BaseModule *module, const QString &channelText, const QStri
                 channel, module->GetChannelVoltageNominal(channel), module->voltageUnit(channel),
                 negative, module->GetChannelVoltageSet(channel));
             if (value < bounds.minimum || value > bounds.maximum) {
-                m_err << "norvctl: refused: " << value << " " << module->voltageUnit(channel)
+                err << "norvctl: refused: " << value << " " << module->voltageUnit(channel)
                       << " is outside channel " << channel << "'s range "
                       << CommandInputs::number(bounds.minimum) << " to "
                       << CommandInputs::number(bounds.maximum) << ' '
                       << module->voltageUnit(channel) << "; nothing was written\n";
-                return Refused;
+                return CtlSession::Refused;
             }
         }
         for (int channel : channels)
-            m_core.setChannelVoltageSet(channel, float(value));
+            session.core().setChannelVoltageSet(channel, float(value));
     }
     const quint32 mask = CommandInputs::channelMask(channels);
     if (switching == QLatin1String("on"))
         module->SetSelectedChannelsOn(mask);
     else if (switching == QLatin1String("off"))
         module->SetSelectedChannelsOff(mask);
-    return printTable(module, channels, json);
+    return printTable(session, module, channels, json);
 }
 
-int CtlCommands::printTable(BaseModule *module, const QList<int> &channels, bool json)
+namespace {
+
+int printTable(CtlSession &session, BaseModule *module, const QList<int> &channels, bool json)
 {
+    QTextStream &out = session.out();
     const TarnChannelStatusBits bits;
     QJsonArray rows;
     for (int channel : channels) {
@@ -236,7 +214,7 @@ int CtlCommands::printTable(BaseModule *module, const QList<int> &channels, bool
             rows.append(row);
             continue;
         }
-        m_out << QStringLiteral("%1  set %2 %3 / %4 %5  meas %6 %3 / %7 %5  nominal %8 %3 / %9 %5  "
+        out << QStringLiteral("%1  set %2 %3 / %4 %5  meas %6 %3 / %7 %5  nominal %8 %3 / %9 %5  "
                                 "%10  %11\n")
                      .arg(channel, 2)
                      .arg(row["vset"].toDouble()).arg(vUnit)
@@ -247,10 +225,12 @@ int CtlCommands::printTable(BaseModule *module, const QList<int> &channels, bool
                           text.isEmpty() ? QStringLiteral("-") : text);
     }
     if (json) {
-        const QJsonObject table {{"base", hexAddress(module->GetModuleBaseAddress())},
+        const QJsonObject table {{"base", CtlSession::hexAddress(module->GetModuleBaseAddress())},
                                  {"serial", module->GetModuleSerialNumber()},
                                  {"channels", rows}};
-        m_out << QJsonDocument(table).toJson(QJsonDocument::Indented);
+        out << QJsonDocument(table).toJson(QJsonDocument::Indented);
     }
-    return Success;
+    return CtlSession::Success;
 }
+
+} // namespace
