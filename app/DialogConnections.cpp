@@ -5,6 +5,7 @@
 #include <DialogChannelControl.h>
 #include <DialogCrate.h>
 #include <DialogFactory.h>
+#include <DialogFlexGroups.h>
 #include <DialogModuleControl.h>
 #include <DialogOverview.h>
 #include <DialogSpecial.h>
@@ -152,6 +153,15 @@ void connect(CrateCore *crate, DialogFactory *dialog)
     QObject::connect(machine, &M::setModuleControl, crate, &C::setModuleControl);
     QObject::connect(machine, &M::setModuleEventMask, crate, &C::setModuleEventMask);
     QObject::connect(machine, &M::setModuleEventChannelMask, crate, &C::setModuleEventChannelMask);
+}
+
+void connect(CrateCore *crate, DialogFlexGroups *dialog)
+{
+    using D = DialogFlexGroups;
+    QObject::connect(crate, &C::updateModuleFlexGroups, dialog, &D::updateModuleFlexGroups);
+
+    QObject::connect(dialog, &D::getFlexGroupData, crate, &C::getFlexGroupData);
+    QObject::connect(dialog, &D::setFlexGroup, crate, &C::setFlexGroup);
 }
 
 void connect(CrateCore *crate, DialogSpecial *dialog)

@@ -5,6 +5,7 @@ class DialogChannelBounds;
 class DialogChannelControl;
 class DialogCrate;
 class DialogFactory;
+class DialogFlexGroups;
 class DialogModuleControl;
 class DialogOverview;
 class DialogSpecial;
@@ -24,6 +25,7 @@ void connect(CrateCore *crate, DialogSuppliesTempLimits *dialog);
 void connect(CrateCore *crate, DialogCrate *dialog);
 void connect(CrateCore *crate, DialogOverview *dialog);
 void connect(CrateCore *crate, DialogFactory *dialog);
+void connect(CrateCore *crate, DialogFlexGroups *dialog);
 void connect(CrateCore *crate, DialogSpecial *dialog);
 void connect(CrateCore *crate, DialogStatistic *dialog);
 

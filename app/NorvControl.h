@@ -16,6 +16,7 @@ class DialogChannelBounds;
 class DialogChannelControl;
 class DialogCrate;
 class DialogFactory;
+class DialogFlexGroups;
 class DialogModuleControl;
 class DialogOverview;
 class DialogSpecial;
@@ -183,6 +184,9 @@ private slots:
     void on_actionFactorySettings_triggered();
     void on_actionProgramNewBaseAddress_triggered();
 
+    // Variable groups (NorvControlGroups.cpp)
+    void on_actionTimeoutGroup_triggered();
+
     // Special mode and firmware update (NorvControlSpecial.cpp)
     void on_actionSpecialMode_triggered();
 
@@ -196,6 +200,8 @@ private:
     void rampDownAll();
     /// Ends a running script and waits for its thread (NorvControlScript.cpp).
     void stopScript();
+    /// Tells the variable-group dialog the current module's layout and channel count.
+    void showFlexGroupModuleInfo();
 
     // What the crate core reports (NorvControlView.cpp)
     void showTick(const TickReading &tick);
@@ -245,6 +251,7 @@ private:
     DialogCrate *m_dialogCrate = nullptr;
     DialogWriteProfile *m_dialogWriteProfile = nullptr;
     DialogFactory *m_dialogFactory = nullptr;
+    DialogFlexGroups *m_dialogFlexGroups = nullptr;
     DialogSpecial *m_dialogSpecial = nullptr;
     DialogStatistic *m_dialogStatistic = nullptr;
     DialogAutomatic *m_dialogAutomatic = nullptr;
