@@ -188,7 +188,7 @@ int CtlFirmware::firmware(CtlSession &session, const QStringList &arguments)
     core.startRefresh();
     if (!transfer.start(fileName, write))
         return session.fail(CtlSession::Refused, "the " + mode + " did not start");
-    while (transfer.isRunning() && session.pause(PollMs))
+    while (session.pause(PollMs) && transfer.isRunning())
         progress.show(transfer.state());
     progress.end();
     // The transfer tells its outcome after the report that ended it.
