@@ -217,7 +217,7 @@ private slots:
         QTest::addColumn<QString>("reason");
         QTest::newRow("above nominal") << QStringList {"set", "-m", "0x4000", "-c", "0-7",
                                                        "--voltage", "3001", "on"}
-                                       << QStringList() << 4
+                                       << QStringList {"LC_ALL=en_US.UTF-8"} << 4
                                        << "3001 V is outside channel 0's range 0 to 3000 V";
         QTest::newRow("negative") << QStringList {"set", "-m", "0x8000", "-c", "all",
                                                   "--voltage", "-5"}
