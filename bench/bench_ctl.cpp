@@ -63,14 +63,14 @@ int cycles(int deviceClass, const QList<int> &registers, bool channel)
 long long impliedCycles(const QList<Module> &modules)
 {
     using R = RegisterMap;
-    const QList<int> moduleWords {R::SerialNumber, R::ModuleStatus,  R::ModuleControl,
-                                  R::ModuleEventStatus, R::SupplyP5, R::SupplyP12,
-                                  R::SupplyN12, R::Temperature, R::VoltageRampSpeed,
+    const QList<int> moduleWords {R::SerialNumber,      R::ModuleStatus, R::ModuleControl,
+                                  R::ModuleEventStatus, R::SupplyP5,     R::SupplyP12,
+                                  R::SupplyN12,         R::Temperature,  R::VoltageRampSpeed,
                                   R::CurrentRampSpeed};
-    const QList<int> channelWords {R::ChannelVoltageSet,   R::ChannelVoltageMeasure,
+    const QList<int> channelWords {R::ChannelVoltageSet,     R::ChannelVoltageMeasure,
                                    R::ChannelVoltageNominal, R::ChannelCurrentSet,
                                    R::ChannelCurrentMeasure, R::ChannelCurrentNominal,
-                                   R::ChannelStatus,       R::ChannelControl};
+                                   R::ChannelStatus,         R::ChannelControl};
     long long total = 0;
     for (const Module &m : modules)
         total += cycles(m.deviceClass, moduleWords, false)
@@ -113,10 +113,11 @@ QString writeEightModules(const QString &path)
 {
     QJsonArray modules;
     for (int i = 0; i < 8; ++i)
-        modules.append(QJsonObject {{"base", QStringLiteral("0x%1").arg(0x800 * i, 4, 16, QLatin1Char('0'))},
-                                    {"class", 29},
-                                    {"serial", 6001 + i},
-                                    {"channels", 24}});
+        modules.append(
+            QJsonObject {{"base", QStringLiteral("0x%1").arg(0x800 * i, 4, 16, QLatin1Char('0'))},
+                         {"class", 29},
+                         {"serial", 6001 + i},
+                         {"channels", 24}});
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return QString();
@@ -159,8 +160,7 @@ int main(int argc, char **argv)
                         "%.0f ms, %lld cycles; the shown values %lld cycles, implied by the "
                         "registers shown %lld (%+lld)\n",
                         crate.name, latency, status.exitCode == 0 ? "ok" : "FAILED", status.ms,
-                        status.cycles, connect.ms, connect.cycles, shown, implied,
-                        shown - implied);
+                        status.cycles, connect.ms, connect.cycles, shown, implied, shown - implied);
         }
     }
     return 0;

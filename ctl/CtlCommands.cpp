@@ -81,23 +81,22 @@ QJsonObject moduleBlock(BaseModule *module, const QList<int> &channels)
     QJsonArray rows;
     for (int channel : channels)
         rows.append(channelRow(module, channel));
-    return QJsonObject {
-        {"base", CtlSession::hexAddress(module->GetModuleBaseAddress())},
-        {"serial", serial},
-        {"class", module->deviceClass()},
-        {"moduleStatus", bits.statusBitText(status)},
-        {"moduleStatusWord", hexWord(status)},
-        {"moduleControl", bits.controlBitText(control)},
-        {"moduleControlWord", hexWord(control)},
-        {"moduleEvents", bits.eventStatusBitText(events)},
-        {"moduleEventsWord", hexWord(events)},
-        {"supplyP5", p5},
-        {"supplyP12", p12},
-        {"supplyN12", n12},
-        {"temperature", temperature},
-        {"voltageRamp", vramp},
-        {"currentRamp", iramp},
-        {"channels", rows}};
+    return QJsonObject {{"base", CtlSession::hexAddress(module->GetModuleBaseAddress())},
+                        {"serial", serial},
+                        {"class", module->deviceClass()},
+                        {"moduleStatus", bits.statusBitText(status)},
+                        {"moduleStatusWord", hexWord(status)},
+                        {"moduleControl", bits.controlBitText(control)},
+                        {"moduleControlWord", hexWord(control)},
+                        {"moduleEvents", bits.eventStatusBitText(events)},
+                        {"moduleEventsWord", hexWord(events)},
+                        {"supplyP5", p5},
+                        {"supplyP12", p12},
+                        {"supplyN12", n12},
+                        {"temperature", temperature},
+                        {"voltageRamp", vramp},
+                        {"currentRamp", iramp},
+                        {"channels", rows}};
 }
 
 QString fixed(const QJsonValue &value, int decimals)
@@ -118,9 +117,10 @@ void printBlock(QTextStream &out, const QJsonObject &block)
         << block["moduleControlWord"].toString() << ")\n";
     out << "  events         " << orDash(block["moduleEvents"].toString()) << " ("
         << block["moduleEventsWord"].toString() << ")\n";
-    out << "  supplies       +5 V: " << fixed(block["supplyP5"], 2) << " V  +12 V: "
-        << fixed(block["supplyP12"], 2) << " V  -12 V: " << fixed(block["supplyN12"], 2)
-        << " V  temperature " << fixed(block["temperature"], 1) << " °C\n";
+    out << "  supplies       +5 V: " << fixed(block["supplyP5"], 2)
+        << " V  +12 V: " << fixed(block["supplyP12"], 2)
+        << " V  -12 V: " << fixed(block["supplyN12"], 2) << " V  temperature "
+        << fixed(block["temperature"], 1) << " °C\n";
     out << "  ramp speeds    voltage " << CtlSession::number(block["voltageRamp"].toDouble())
         << " %/s  current " << CtlSession::number(block["currentRamp"].toDouble()) << " %/s\n";
     if (rows.isEmpty())
@@ -242,8 +242,9 @@ int waitForRamps(CtlSession &session, BaseModule *module, const QList<int> &chan
                                .arg(module->voltageUnit(channel));
         }
         if (terminal) {
-            err << "\r\x1b[K" << (ramping.isEmpty() ? QStringLiteral("ramps done")
-                                                    : "ramping: channel " + ramping.join(", "));
+            err << "\r\x1b[K"
+                << (ramping.isEmpty() ? QStringLiteral("ramps done")
+                                      : "ramping: channel " + ramping.join(", "));
             if (ramping.isEmpty())
                 err << '\n';
             err.flush();
@@ -265,8 +266,10 @@ int waitForRamps(CtlSession &session, BaseModule *module, const QList<int> &chan
 int CtlCommands::scan(CtlSession &session, const QStringList &arguments)
 {
     QCommandLineParser parser;
-    session.begin(parser, QStringLiteral("One line per module: base, class, serial, channels, "
-                                         "firmware."), false);
+    session.begin(parser,
+                  QStringLiteral("One line per module: base, class, serial, channels, "
+                                 "firmware."),
+                  false);
     addJson(parser);
     int code = 0;
     if (!session.parse(parser, arguments, 0, 0, &code) || (code = session.connect()))
@@ -286,8 +289,8 @@ int CtlCommands::scan(CtlSession &session, const QStringList &arguments)
                                      {"firmware", module->GetModuleFirmwareRelease()}});
         } else {
             out << base << "  class " << module->GetModuleDeviceClass() << "  serial "
-                  << module->GetModuleSerialNumber() << "  " << module->GetModuleChannelNumber()
-                  << " channels  firmware " << module->GetModuleFirmwareRelease() << '\n';
+                << module->GetModuleSerialNumber() << "  " << module->GetModuleChannelNumber()
+                << " channels  firmware " << module->GetModuleFirmwareRelease() << '\n';
         }
     }
     if (json)
@@ -296,7 +299,7 @@ int CtlCommands::scan(CtlSession &session, const QStringList &arguments)
 }
 
 bool CtlCommands::parseChannels(const QString &text, int count, QList<int> *channels,
-                                 QString *error)
+                                QString *error)
 {
     channels->clear();
     if (text == QLatin1String("all")) {
@@ -315,7 +318,8 @@ bool CtlCommands::parseChannels(const QString &text, int count, QList<int> *chan
             return false;
         }
         if (first < 0 || last >= count) {
-            *error = QStringLiteral("channel %1 is outside 0-%2").arg(first < 0 ? first : last)
+            *error = QStringLiteral("channel %1 is outside 0-%2")
+                         .arg(first < 0 ? first : last)
                          .arg(count - 1);
             return false;
         }
@@ -329,9 +333,11 @@ bool CtlCommands::parseChannels(const QString &text, int count, QList<int> *chan
 int CtlCommands::status(CtlSession &session, const QStringList &arguments)
 {
     QCommandLineParser parser;
-    session.begin(parser, QStringLiteral("The channel table of one module (-m or -s) or of every "
-                                         "module: set, measured and nominal values, status, "
-                                         "module words, supplies and temperature."), true);
+    session.begin(parser,
+                  QStringLiteral("The channel table of one module (-m or -s) or of every "
+                                 "module: set, measured and nominal values, status, "
+                                 "module words, supplies and temperature."),
+                  true);
     addJson(parser);
     const QCommandLineOption watchOption(
         QStringLiteral("watch"),
@@ -344,12 +350,14 @@ int CtlCommands::status(CtlSession &session, const QStringList &arguments)
     double seconds = 0;
     const bool watch = parser.isSet(watchOption);
     if (watch && (!readNumber(parser.value(watchOption), &seconds) || seconds < 0.1))
-        return session.fail(CtlSession::UsageError, "--watch needs SECONDS of at least 0.1, not '"
-                                                        + parser.value(watchOption) + "'");
+        return session.fail(CtlSession::UsageError,
+                            "--watch needs SECONDS of at least 0.1, not '"
+                                + parser.value(watchOption) + "'");
     if ((code = session.connect()))
         return code;
     QList<BaseModule *> modules;
-    const bool one = parser.isSet(QStringLiteral("module")) || parser.isSet(QStringLiteral("serial"));
+    const bool one
+        = parser.isSet(QStringLiteral("module")) || parser.isSet(QStringLiteral("serial"));
     if (one) {
         BaseModule *module = session.find(parser, &code);
         if (!module)
@@ -370,8 +378,8 @@ int CtlCommands::status(CtlSession &session, const QStringList &arguments)
         for (BaseModule *module : modules)
             blocks.append(moduleBlock(module, allChannels(module)));
         if (json) {
-            const QJsonDocument document = one ? QJsonDocument(blocks.first().toObject())
-                                               : QJsonDocument(blocks);
+            const QJsonDocument document
+                = one ? QJsonDocument(blocks.first().toObject()) : QJsonDocument(blocks);
             out << document.toJson(watch ? QJsonDocument::Compact : QJsonDocument::Indented);
             if (watch)
                 out << '\n';
@@ -396,9 +404,9 @@ int CtlCommands::status(CtlSession &session, const QStringList &arguments)
 int CtlCommands::set(CtlSession &session, const QStringList &arguments)
 {
     QCommandLineParser parser;
-    session.begin(parser, QStringLiteral(
-                              "Sets channels and module values of one module. Every value is "
-                              "checked against the window's bounds before anything is written."),
+    session.begin(parser,
+                  QStringLiteral("Sets channels and module values of one module. Every value is "
+                                 "checked against the window's bounds before anything is written."),
                   true);
     const QCommandLineOption channelOption({QStringLiteral("c"), QStringLiteral("channels")},
                                            QStringLiteral("3, 0-7, 0,2,5 or all."),
@@ -459,8 +467,8 @@ int CtlCommands::set(CtlSession &session, const QStringList &arguments)
                             QStringLiteral("set needs --voltage, --current, a ramp speed or an "
                                            "action; see norvctl set --help"));
     const bool withChannels = parser.isSet(channelOption);
-    const bool channelWork = voltage.set || current.set
-        || std::any_of(actions.begin(), actions.end(), needsChannels);
+    const bool channelWork
+        = voltage.set || current.set || std::any_of(actions.begin(), actions.end(), needsChannels);
     if (channelWork && !withChannels)
         return session.fail(CtlSession::UsageError, QStringLiteral("set needs -c CHANNELS"));
 
@@ -471,8 +479,8 @@ int CtlCommands::set(CtlSession &session, const QStringList &arguments)
         return code;
     QList<int> channels;
     if (withChannels
-        && !parseChannels(parser.value(channelOption), module->GetModuleChannelNumber(),
-                          &channels, &error))
+        && !parseChannels(parser.value(channelOption), module->GetModuleChannelNumber(), &channels,
+                          &error))
         return session.fail(CtlSession::UsageError, error);
 
     // The window's bounds for each channel and each ramp, all checked before

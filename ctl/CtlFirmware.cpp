@@ -73,12 +73,13 @@ public:
         } else {
             const int percent = m_maximum > 0 ? int(qint64(m_value) * 100 / m_maximum) : 0;
             const int filled = qBound(0, percent * BarWidth / 100, BarWidth);
-            m_err << "\r\x1b[K" << QStringLiteral("%1 [%2%3] %4%  %5")
-                                      .arg(now, -22)
-                                      .arg(QString(filled, QLatin1Char('#')))
-                                      .arg(QString(BarWidth - filled, QLatin1Char('.')))
-                                      .arg(percent, 3)
-                                      .arg(m_address);
+            m_err << "\r\x1b[K"
+                  << QStringLiteral("%1 [%2%3] %4%  %5")
+                         .arg(now, -22)
+                         .arg(QString(filled, QLatin1Char('#')))
+                         .arg(QString(BarWidth - filled, QLatin1Char('.')))
+                         .arg(percent, 3)
+                         .arg(m_address);
             m_drawn = true;
         }
         m_phase = now;
@@ -110,11 +111,11 @@ private:
 int CtlFirmware::firmware(CtlSession &session, const QStringList &arguments)
 {
     QCommandLineParser parser;
-    session.begin(parser, QStringLiteral(
-                              "Burns a firmware file (Motorola S-records) into one module and "
-                              "verifies it, or compares the module's program with it. The file "
-                              "is checked as a whole before anything is sent. Exit 0 only after "
-                              "a complete burn, verify and restart, or a clean compare."),
+    session.begin(parser,
+                  QStringLiteral("Burns a firmware file (Motorola S-records) into one module and "
+                                 "verifies it, or compares the module's program with it. The file "
+                                 "is checked as a whole before anything is sent. Exit 0 only after "
+                                 "a complete burn, verify and restart, or a clean compare."),
                   true);
     const QCommandLineOption yesOption(QStringLiteral("yes"),
                                        QStringLiteral("Answers yes to every question."));
@@ -217,10 +218,10 @@ int CtlFirmware::firmware(CtlSession &session, const QStringList &arguments)
                                 QStringLiteral("the module did not leave special mode"));
     }
     if (!same)
-        return session.fail(CtlSession::Refused, "compare failed: the program in "
-                                                     + CtlSession::hexAddress(
-                                                         module->GetModuleBaseAddress())
-                                                     + " differs from " + fileName);
+        return session.fail(CtlSession::Refused,
+                            "compare failed: the program in "
+                                + CtlSession::hexAddress(module->GetModuleBaseAddress())
+                                + " differs from " + fileName);
     session.out() << (write ? "burnt and verified " : "compared ") << file.records().size()
                   << " records of " << fileName << (write ? " into " : " with ")
                   << CtlSession::hexAddress(module->GetModuleBaseAddress()) << '\n';

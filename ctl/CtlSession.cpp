@@ -64,8 +64,7 @@ private:
             m_notifier = new QSocketNotifier(interruptPipe[0], QSocketNotifier::Read, this);
             QObject::connect(m_notifier, &QSocketNotifier::activated, this, [] {
                 char bytes[16];
-                while (::read(interruptPipe[0], bytes, sizeof bytes) > 0) {
-                }
+                while (::read(interruptPipe[0], bytes, sizeof bytes) > 0) { }
             });
         }
         struct sigaction action = {};
@@ -130,10 +129,7 @@ int CtlPrompt::warning(const QString &title, const QString &text, int buttons)
     return information(title, text, buttons);
 }
 
-void CtlSession::setPrompt(CorePrompt *prompt)
-{
-    m_prompt = prompt;
-}
+void CtlSession::setPrompt(CorePrompt *prompt) { m_prompt = prompt; }
 
 CorePrompt *CtlSession::promptOnTerminal(bool yes)
 {
@@ -154,10 +150,7 @@ QString CtlSession::number(double value)
     return QLocale::c().toString(value, 'g', 6);
 }
 
-QString CtlSession::oneLine(const QString &text)
-{
-    return text.simplified();
-}
+QString CtlSession::oneLine(const QString &text) { return text.simplified(); }
 
 bool CtlSession::stdinIsTerminal() { return ::isatty(STDIN_FILENO); }
 bool CtlSession::stdoutIsTerminal() { return ::isatty(STDOUT_FILENO); }
@@ -227,10 +220,9 @@ bool CtlSession::parse(QCommandLineParser &parser, const QStringList &arguments,
     const QStringList words = parser.positionalArguments();
     if (words.size() < minWords || words.size() > maxWords) {
         const QString what = words.size() < minWords
-                                 ? QStringLiteral("is missing a word")
-                                 : "cannot take '" + words.mid(maxWords).join(' ') + "'";
-        *code = fail(UsageError, m_command + ' ' + what + "; see norvctl " + m_command
-                                     + " --help");
+            ? QStringLiteral("is missing a word")
+            : "cannot take '" + words.mid(maxWords).join(' ') + "'";
+        *code = fail(UsageError, m_command + ' ' + what + "; see norvctl " + m_command + " --help");
         return false;
     }
     if (parser.isSet(ControllerOption))
@@ -252,8 +244,9 @@ int CtlSession::connect()
     m_core.stopRefresh();
     BaseController *bus = m_core.controller();
     if (!bus || !bus->isConnected())
-        return fail(NoController, "cannot open the VME controller "
-                                      + (bus ? bus->name() : QString()) + ": no bridge found");
+        return fail(NoController,
+                    "cannot open the VME controller " + (bus ? bus->name() : QString())
+                        + ": no bridge found");
     // A module's first register read after it was made gives 0 until it has
     // been identified (the window's refresh does this); identify them all now.
     for (int slot = 0; slot < m_core.moduleCount(); ++slot)
@@ -272,8 +265,9 @@ BaseModule *CtlSession::find(const QCommandLineParser &parser, int *code)
     bool ok = false;
     const uint wanted = base.isEmpty() ? serial.toUInt(&ok, 10) : base.toUInt(&ok, 0);
     if (!ok) {
-        *code = fail(UsageError, "'" + (base.isEmpty() ? serial : base) + "' is not a "
-                                     + (base.isEmpty() ? "serial number" : "base address"));
+        *code = fail(UsageError,
+                     "'" + (base.isEmpty() ? serial : base) + "' is not a "
+                         + (base.isEmpty() ? "serial number" : "base address"));
         return nullptr;
     }
     for (int slot = 0; slot < m_core.moduleCount(); ++slot) {
@@ -285,8 +279,8 @@ BaseModule *CtlSession::find(const QCommandLineParser &parser, int *code)
             return module;
         }
     }
-    *code = fail(ModuleNotFound, "no module " + (base.isEmpty() ? "with serial " + serial
-                                                                : "at " + base)
-                                     + " in the crate");
+    *code = fail(ModuleNotFound,
+                 "no module " + (base.isEmpty() ? "with serial " + serial : "at " + base)
+                     + " in the crate");
     return nullptr;
 }

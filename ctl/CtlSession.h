@@ -66,8 +66,8 @@ public:
     /// Parses `arguments` (the subcommand's name first). False with `*code`:
     /// 0 when the help was printed, 1 with a message for a bad line or for
     /// fewer than `minWords` / more than `maxWords` positional words.
-    bool parse(QCommandLineParser &parser, const QStringList &arguments, int minWords,
-               int maxWords, int *code);
+    bool parse(QCommandLineParser &parser, const QStringList &arguments, int minWords, int maxWords,
+               int *code);
 
     /// Opens the controller and scans the bus.
     int connect();

@@ -21,7 +21,7 @@ struct Subcommand
 const Subcommand subcommands[] = {
     {"scan", "the modules in the crate", CtlCommands::scan},
     {"status", "the channel table of a module or of all", CtlCommands::status},
-    {"set", "set voltages, switch channels on or off", CtlCommands::set},
+    {"set", "set values and ramps; on, off, emergency off, events, kill", CtlCommands::set},
     {"firmware", "burn or compare a module's firmware", CtlFirmware::firmware},
 };
 

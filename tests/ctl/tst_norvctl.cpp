@@ -142,7 +142,8 @@ private slots:
 
     void statusAfterSetShowsTheChannelOn()
     {
-        const QStringList env {"NORV_SIM_STATE=" + m_dir.filePath("state"), "NORV_SIM_TIMESCALE=50"};
+        const QStringList env {"NORV_SIM_STATE=" + m_dir.filePath("state"),
+                               "NORV_SIM_TIMESCALE=50"};
         QFile::remove(m_dir.filePath("state"));
         QByteArray out, err;
         QCOMPARE(run({"set", "-m", "0x4000", "-c", "3", "--voltage", "1000", "on", "--wait", "20"},
@@ -164,9 +165,10 @@ private slots:
         QTest::addColumn<uint>("mask"); // of the last write's data
         QTest::addColumn<uint>("bits");
         // 0x4000 has layout 20: module control at 0x4002, channel 3's block at 0x40F0.
-        QTest::newRow("kill") << QStringList {"kill", "enable"} << "4002" << 1 << 0x4000u << 0x4000u;
-        QTest::newRow("kill off") << QStringList {"kill", "enable", "kill", "disable"} << "4002" << 2
-                                  << 0x4000u << 0u;
+        QTest::newRow("kill") << QStringList {"kill", "enable"} << "4002" << 1 << 0x4000u
+                              << 0x4000u;
+        QTest::newRow("kill off") << QStringList {"kill", "enable", "kill", "disable"} << "4002"
+                                  << 2 << 0x4000u << 0u;
         QTest::newRow("module events") << QStringList {"clear-events"} << "4002" << 1 << 0x40u
                                        << 0x40u;
         QTest::newRow("channel events") << QStringList {"-c", "3", "clear-events"} << "40f4" << 1
@@ -225,8 +227,9 @@ private slots:
         QTest::newRow("current above nominal")
             << QStringList {"set", "-m", "0x4000", "-c", "0-3", "--current", "3.5", "on"}
             << QStringList() << 4 << "3.5 mA is outside channel 0's range 0 to 3 mA";
-        QTest::newRow("current ramp") << QStringList {"set", "-m", "0x8000", "--current-ramp", "0.5"}
-                                      << QStringList() << 4 << "the current ramp range 1 to 100";
+        QTest::newRow("current ramp")
+            << QStringList {"set", "-m", "0x8000", "--current-ramp", "0.5"} << QStringList() << 4
+            << "the current ramp range 1 to 100";
         QTest::newRow("nan") << QStringList {"set", "-m", "0x4000", "-c", "3", "--voltage", "nan"}
                              << QStringList() << 1 << "--voltage needs a number";
         QTest::newRow("bad firmware") << QStringList {"firmware", "burn", "-m", "0x4000", "@bad"}
