@@ -7,8 +7,9 @@
 class BaseModule;
 class CtlSession;
 
-/// The subcommands that look at and set channels: scan, status and set. Each
-/// takes its own arguments (its name first) and returns the exit code.
+/// The subcommands that look at and set channels: scan, status (one module or
+/// all, --json, --watch) and set (values, ramps, actions, --wait). Each takes
+/// its own arguments (its name first) and returns the exit code.
 namespace CtlCommands {
 
 int scan(CtlSession &session, const QStringList &arguments);

@@ -6,6 +6,17 @@
 #include <CrateCore.h>
 #include <SettingsStore.h>
 
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QLocale>
+#include <QSocketNotifier>
+#include <QTimer>
+
+#include <csignal>
+#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
+
 namespace {
 
 // The core's questions are for a window; a subcommand that wants answers
@@ -16,6 +27,53 @@ public:
     int question(const QString &, const QString &, int) override { return NoButton; }
     int information(const QString &, const QString &, int) override { return Ok; }
     int warning(const QString &, const QString &, int) override { return Ok; }
+};
+
+// Ctrl+C: the handler only writes a byte into a pipe, whose reading end a
+// socket notifier watches in the event loop.
+volatile std::sig_atomic_t interruptFlag = 0;
+int interruptPipe[2] = {-1, -1};
+
+void onInterrupt(int)
+{
+    interruptFlag = 1;
+    const char byte = 1;
+    if (interruptPipe[1] >= 0 && ::write(interruptPipe[1], &byte, 1) < 0) {
+        // Nothing to do in a signal handler; the flag is set.
+    }
+}
+
+// Quits every pause when Ctrl+C comes.
+class InterruptNotifier : public QObject
+{
+public:
+    static InterruptNotifier *instance()
+    {
+        static InterruptNotifier *notifier = new InterruptNotifier(QCoreApplication::instance());
+        return notifier;
+    }
+    QSocketNotifier *notifier() const { return m_notifier; }
+
+private:
+    explicit InterruptNotifier(QObject *parent)
+        : QObject(parent)
+    {
+        if (::pipe(interruptPipe) == 0) {
+            ::fcntl(interruptPipe[0], F_SETFL, O_NONBLOCK);
+            ::fcntl(interruptPipe[1], F_SETFL, O_NONBLOCK);
+            m_notifier = new QSocketNotifier(interruptPipe[0], QSocketNotifier::Read, this);
+            QObject::connect(m_notifier, &QSocketNotifier::activated, this, [] {
+                char bytes[16];
+                while (::read(interruptPipe[0], bytes, sizeof bytes) > 0) { }
+            });
+        }
+        struct sigaction action = {};
+        action.sa_handler = onInterrupt;
+        sigemptyset(&action.sa_mask);
+        sigaction(SIGINT, &action, nullptr);
+    }
+
+    QSocketNotifier *m_notifier = nullptr;
 };
 
 const QString ControllerOption = QStringLiteral("controller");
@@ -31,14 +89,89 @@ CtlSession::CtlSession(CrateCore &core, QTextStream &out, QTextStream &err)
 {
 }
 
-void CtlSession::setPrompt(CorePrompt *prompt)
+CtlPrompt::CtlPrompt(QTextStream &err, bool yes)
+    : m_err(err)
+    , m_yes(yes)
 {
-    m_prompt = prompt;
+}
+
+int CtlPrompt::question(const QString &, const QString &text, int buttons)
+{
+    const int no = (buttons & No) ? No : (buttons & Cancel) ? Cancel : NoButton;
+    const int yes = (buttons & Yes) ? Yes : Ok;
+    if (m_yes) {
+        m_err << "norvctl: " << CtlSession::oneLine(text) << " yes (--yes)\n";
+        m_err.flush();
+        return yes;
+    }
+    if (!CtlSession::stdinIsTerminal()) {
+        m_err << "norvctl: " << CtlSession::oneLine(text)
+              << " no (stdin is no terminal; --yes answers yes)\n";
+        m_err.flush();
+        return no;
+    }
+    m_err << CtlSession::oneLine(text) << " [y/N] ";
+    m_err.flush();
+    QTextStream in(stdin);
+    const QString answer = in.readLine().trimmed().toLower();
+    return answer == QLatin1String("y") || answer == QLatin1String("yes") ? yes : no;
+}
+
+int CtlPrompt::information(const QString &, const QString &text, int)
+{
+    m_err << "norvctl: " << CtlSession::oneLine(text) << '\n';
+    m_err.flush();
+    return Ok;
+}
+
+int CtlPrompt::warning(const QString &title, const QString &text, int buttons)
+{
+    return information(title, text, buttons);
+}
+
+void CtlSession::setPrompt(CorePrompt *prompt) { m_prompt = prompt; }
+
+CorePrompt *CtlSession::promptOnTerminal(bool yes)
+{
+    m_terminalPrompt = std::make_unique<CtlPrompt>(m_err, yes);
+    m_prompt = m_terminalPrompt.get();
+    m_core.setPrompt(m_prompt);
+    return m_prompt;
 }
 
 QString CtlSession::hexAddress(quint16 base)
 {
     return QStringLiteral("0x") + QStringLiteral("%1").arg(base, 4, 16, QLatin1Char('0')).toUpper();
+}
+
+QString CtlSession::number(double value)
+{
+    // The C locale has no group separators: "3000", never "3,000".
+    return QLocale::c().toString(value, 'g', 6);
+}
+
+QString CtlSession::oneLine(const QString &text) { return text.simplified(); }
+
+bool CtlSession::stdinIsTerminal() { return ::isatty(STDIN_FILENO); }
+bool CtlSession::stdoutIsTerminal() { return ::isatty(STDOUT_FILENO); }
+bool CtlSession::stderrIsTerminal() { return ::isatty(STDERR_FILENO); }
+
+void CtlSession::catchInterrupt() { InterruptNotifier::instance(); }
+
+bool CtlSession::interrupted() const { return interruptFlag != 0; }
+
+bool CtlSession::pause(int ms)
+{
+    if (interrupted())
+        return false;
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    QMetaObject::Connection quit;
+    if (QSocketNotifier *notifier = InterruptNotifier::instance()->notifier())
+        quit = QObject::connect(notifier, &QSocketNotifier::activated, &loop, &QEventLoop::quit);
+    loop.exec();
+    QObject::disconnect(quit);
+    return !interrupted();
 }
 
 int CtlSession::fail(int code, const QString &message)
@@ -87,10 +220,9 @@ bool CtlSession::parse(QCommandLineParser &parser, const QStringList &arguments,
     const QStringList words = parser.positionalArguments();
     if (words.size() < minWords || words.size() > maxWords) {
         const QString what = words.size() < minWords
-                                 ? QStringLiteral("is missing a word")
-                                 : "cannot take '" + words.mid(maxWords).join(' ') + "'";
-        *code = fail(UsageError, m_command + ' ' + what + "; see norvctl " + m_command
-                                     + " --help");
+            ? QStringLiteral("is missing a word")
+            : "cannot take '" + words.mid(maxWords).join(' ') + "'";
+        *code = fail(UsageError, m_command + ' ' + what + "; see norvctl " + m_command + " --help");
         return false;
     }
     if (parser.isSet(ControllerOption))
@@ -112,8 +244,9 @@ int CtlSession::connect()
     m_core.stopRefresh();
     BaseController *bus = m_core.controller();
     if (!bus || !bus->isConnected())
-        return fail(NoController, "cannot open the VME controller "
-                                      + (bus ? bus->name() : QString()) + ": no bridge found");
+        return fail(NoController,
+                    "cannot open the VME controller " + (bus ? bus->name() : QString())
+                        + ": no bridge found");
     // A module's first register read after it was made gives 0 until it has
     // been identified (the window's refresh does this); identify them all now.
     for (int slot = 0; slot < m_core.moduleCount(); ++slot)
@@ -132,8 +265,9 @@ BaseModule *CtlSession::find(const QCommandLineParser &parser, int *code)
     bool ok = false;
     const uint wanted = base.isEmpty() ? serial.toUInt(&ok, 10) : base.toUInt(&ok, 0);
     if (!ok) {
-        *code = fail(UsageError, "'" + (base.isEmpty() ? serial : base) + "' is not a "
-                                     + (base.isEmpty() ? "serial number" : "base address"));
+        *code = fail(UsageError,
+                     "'" + (base.isEmpty() ? serial : base) + "' is not a "
+                         + (base.isEmpty() ? "serial number" : "base address"));
         return nullptr;
     }
     for (int slot = 0; slot < m_core.moduleCount(); ++slot) {
@@ -145,8 +279,8 @@ BaseModule *CtlSession::find(const QCommandLineParser &parser, int *code)
             return module;
         }
     }
-    *code = fail(ModuleNotFound, "no module " + (base.isEmpty() ? "with serial " + serial
-                                                                : "at " + base)
-                                     + " in the crate");
+    *code = fail(ModuleNotFound,
+                 "no module " + (base.isEmpty() ? "with serial " + serial : "at " + base)
+                     + " in the crate");
     return nullptr;
 }

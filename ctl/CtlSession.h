@@ -1,13 +1,33 @@
 #pragma once
 
+#include <CorePrompt.h>
+
 #include <QCommandLineParser>
 #include <QString>
 #include <QStringList>
 #include <QTextStream>
 
+#include <memory>
+
 class BaseModule;
-class CorePrompt;
 class CrateCore;
+
+/// The operator's answers on the command line: messages go to stderr as one
+/// line each; a question is answered yes by --yes, asked on the terminal
+/// when stdin is one, and otherwise refused, so a script never hangs on it.
+class CtlPrompt : public CorePrompt
+{
+public:
+    CtlPrompt(QTextStream &err, bool yes);
+
+    int question(const QString &title, const QString &text, int buttons) override;
+    int information(const QString &title, const QString &text, int buttons = Ok) override;
+    int warning(const QString &title, const QString &text, int buttons = Ok) override;
+
+private:
+    QTextStream &m_err;
+    bool m_yes;
+};
 
 /// One run of norvctl: the crate core, the two output streams, the exit codes
 /// and what every subcommand needs (its own parser with --help, the
@@ -35,6 +55,10 @@ public:
     void setController(const QString &name) { m_controller = name; }
     /// Who answers the core's questions; the default answers none of them.
     void setPrompt(CorePrompt *prompt);
+    /// From now on the core's messages and questions go to the terminal
+    /// (CtlPrompt, `yes` answering every question); returns that prompt for
+    /// a procedure to use as well.
+    CorePrompt *promptOnTerminal(bool yes);
 
     /// Starts a subcommand's parser: --help, --controller and `description`;
     /// `withModule` adds -m BASE and -s SERIAL.
@@ -42,8 +66,8 @@ public:
     /// Parses `arguments` (the subcommand's name first). False with `*code`:
     /// 0 when the help was printed, 1 with a message for a bad line or for
     /// fewer than `minWords` / more than `maxWords` positional words.
-    bool parse(QCommandLineParser &parser, const QStringList &arguments, int minWords,
-               int maxWords, int *code);
+    bool parse(QCommandLineParser &parser, const QStringList &arguments, int minWords, int maxWords,
+               int *code);
 
     /// Opens the controller and scans the bus.
     int connect();
@@ -55,6 +79,24 @@ public:
     int fail(int code, const QString &message);
 
     static QString hexAddress(quint16 base);
+    /// A number in plain C form ("3000", "0.5"), as every message of the tool shows it.
+    static QString number(double value);
+    /// A message as one line: line breaks become spaces.
+    static QString oneLine(const QString &text);
+
+    /// True when that stream is a terminal (progress bars, clearing, asking).
+    static bool stdinIsTerminal();
+    static bool stdoutIsTerminal();
+    static bool stderrIsTerminal();
+
+    /// From now on Ctrl+C (SIGINT) only sets a flag and ends the current
+    /// pause(); the subcommand then finishes cleanly.
+    void catchInterrupt();
+    /// True once Ctrl+C was pressed after catchInterrupt().
+    bool interrupted() const;
+    /// Runs the event loop (the core's refresh, timers) for `ms`
+    /// milliseconds or until Ctrl+C; false when interrupted.
+    bool pause(int ms);
 
 private:
     CrateCore &m_core;
@@ -63,4 +105,5 @@ private:
     QString m_controller;
     QString m_command;
     CorePrompt *m_prompt = nullptr;
+    std::unique_ptr<CtlPrompt> m_terminalPrompt;
 };

@@ -1,4 +1,5 @@
 #include "CtlCommands.h"
+#include "CtlFirmware.h"
 #include "CtlSession.h"
 
 #include <CrateCore.h>
@@ -19,8 +20,9 @@ struct Subcommand
 
 const Subcommand subcommands[] = {
     {"scan", "the modules in the crate", CtlCommands::scan},
-    {"status", "the channel table of a module", CtlCommands::status},
-    {"set", "set voltages, switch channels on or off", CtlCommands::set},
+    {"status", "the channel table of a module or of all", CtlCommands::status},
+    {"set", "set values and ramps; on, off, emergency off, events, kill", CtlCommands::set},
+    {"firmware", "burn or compare a module's firmware", CtlFirmware::firmware},
 };
 
 QString description()

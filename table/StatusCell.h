@@ -4,15 +4,11 @@
 #include <QString>
 
 /// Text and background colour of a channel's Status cell in the channel
-/// table, worked out from the channel's words alone so that the rules can be
-/// checked without a window.
+/// table: the text rules are the module layer's (`StatusCellText`, shared
+/// with the command-line tool), the colours are the table's.
 class StatusCell
 {
 public:
-    /// Device class whose channels are measurement channels: the cell then
-    /// reflects the control word rather than the status word.
-    static constexpr int MeasurementDeviceClass = 90;
-
     StatusCell(const QString &text, const QColor &colour);
 
     /// The cell for a channel of a module of this device class; the first
@@ -30,9 +26,6 @@ public:
     }
 
 private:
-    static StatusCell ofMeasurementChannel(quint32 control);
-    static StatusCell ofHighVoltageChannel(quint32 status, quint32 control);
-
     QString m_text;
     QColor m_colour;
 };
