@@ -5,6 +5,7 @@ class DialogChannelBounds;
 class DialogChannelControl;
 class DialogCrate;
 class DialogFactory;
+class DialogInterlockOut;
 class DialogModuleControl;
 class DialogOverview;
 class DialogSpecial;
@@ -26,5 +27,6 @@ void connect(CrateCore *crate, DialogOverview *dialog);
 void connect(CrateCore *crate, DialogFactory *dialog);
 void connect(CrateCore *crate, DialogSpecial *dialog);
 void connect(CrateCore *crate, DialogStatistic *dialog);
+void connect(CrateCore *crate, DialogInterlockOut *dialog);
 
 } // namespace DialogConnections
