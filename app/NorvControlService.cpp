@@ -25,7 +25,8 @@ const char *const ServicePassword = "gum6plotr";
 constexpr int ReconnectDelayMs = 2000;
 
 /// True for a dotted-quad IPv4 address written the way it reads back. Short
-/// and octal forms ("10.1", "010.0.0.1") parse too, but not to what they look like.
+/// and octal forms parse too, but not to what they look like: "10.1" is 10.0.0.1,
+/// "010.0.0.1" is 8.0.0.1.
 bool isIpv4Address(const QString &text)
 {
     QHostAddress address;
@@ -85,7 +86,7 @@ void NorvControl::on_actionPassword_triggered()
     const QString password
         = prompt()->getText(this, CorePrompt::programTitle(), tr("Please enter password:"),
                             QLineEdit::Password, QString(), &ok);
-    // A wrong password is not answered: nothing tells a guesser how close he came.
+    // A wrong password gets no answer at all: nothing tells a guesser anything.
     if (ok && password == QLatin1String(ServicePassword))
         m_ui->actionSpecialMode->setEnabled(true);
 }
