@@ -6,6 +6,7 @@
 #include <DialogCrate.h>
 #include <DialogFactory.h>
 #include <DialogFlexGroups.h>
+#include <DialogInterlockOut.h>
 #include <DialogModuleControl.h>
 #include <DialogOverview.h>
 #include <DialogSpecial.h>
@@ -186,6 +187,21 @@ void connect(CrateCore *crate, DialogStatistic *dialog)
                      &D::updateChannelCurrentMeasure);
     QObject::connect(crate, &C::updateAllModulesComplete, dialog, &D::updateAllModulesComplete);
     QObject::connect(crate, &C::updateModuleTemperature, dialog, &D::updateModuleTemperature);
+}
+
+void connect(CrateCore *crate, DialogInterlockOut *dialog)
+{
+    using D = DialogInterlockOut;
+    QObject::connect(crate, &C::updateInterlockStatus, dialog, &D::updateInterlockStatus);
+    QObject::connect(crate, &C::updateInterlockControl, dialog, &D::updateInterlockControl);
+    QObject::connect(crate, &C::updateInterlockCount, dialog, &D::updateInterlockCount);
+    QObject::connect(crate, &C::updateInterlockLastTrigger, dialog, &D::updateInterlockLastTrigger);
+    QObject::connect(crate, &C::updateInterlockChannelActualActive, dialog,
+                     &D::updateInterlockChannelActualActive);
+    QObject::connect(crate, &C::updateInterlockChannelEverTriggered, dialog,
+                     &D::updateInterlockChannelEverTriggered);
+
+    QObject::connect(dialog, &D::setInterlockControl, crate, &C::setInterlockOutControl);
 }
 
 } // namespace DialogConnections

@@ -6,6 +6,7 @@ class DialogChannelControl;
 class DialogCrate;
 class DialogFactory;
 class DialogFlexGroups;
+class DialogInterlockOut;
 class DialogModuleControl;
 class DialogOverview;
 class DialogSpecial;
@@ -28,5 +29,6 @@ void connect(CrateCore *crate, DialogFactory *dialog);
 void connect(CrateCore *crate, DialogFlexGroups *dialog);
 void connect(CrateCore *crate, DialogSpecial *dialog);
 void connect(CrateCore *crate, DialogStatistic *dialog);
+void connect(CrateCore *crate, DialogInterlockOut *dialog);
 
 } // namespace DialogConnections

@@ -91,6 +91,8 @@ void NorvControl::connectCrate()
 {
     CrateCore *crate = m_crate.get();
     connect(crate, &CrateCore::controllerTextChanged, m_controllerLabel, &QLabel::setText);
+    connect(crate, &CrateCore::controllerTextChanged, this,
+            &NorvControl::updateLiveInsertionAction);
     connect(crate, &CrateCore::moduleListCleared, m_ui->lstModules, &QListWidget::clear);
     connect(crate, &CrateCore::moduleListed, m_ui->lstModules,
             [this](const QString &text) { m_ui->lstModules->addItem(text); });

@@ -17,6 +17,7 @@ class DialogChannelControl;
 class DialogCrate;
 class DialogFactory;
 class DialogFlexGroups;
+class DialogInterlockOut;
 class DialogModuleControl;
 class DialogOverview;
 class DialogSpecial;
@@ -193,6 +194,12 @@ private slots:
     // Scripts (NorvControlScript.cpp)
     void on_actionScript_triggered();
 
+    // Interlock out and the service actions (NorvControlService.cpp)
+    void on_actionInterlockOut_triggered();
+    void on_actionSetLiveInsertion_triggered();
+    void on_actionPassword_triggered();
+    void on_actionSetCrateAddress_triggered();
+
 private:
     OperatorPrompt *prompt() const;
     void connectCrate();
@@ -202,6 +209,8 @@ private:
     void stopScript();
     /// Tells the variable-group dialog the current module's layout and channel count.
     void showFlexGroupModuleInfo();
+    /// Live insertion is offered while a controller is connected (NorvControlService.cpp).
+    void updateLiveInsertionAction();
 
     // What the crate core reports (NorvControlView.cpp)
     void showTick(const TickReading &tick);
@@ -255,6 +264,7 @@ private:
     DialogSpecial *m_dialogSpecial = nullptr;
     DialogStatistic *m_dialogStatistic = nullptr;
     DialogAutomatic *m_dialogAutomatic = nullptr;
+    DialogInterlockOut *m_dialogInterlockOut = nullptr;
     AutoStepper *m_autoStepper = nullptr; // made by the first step
     DialogScriptConsole *m_dialogScriptConsole = nullptr;
     // Made with the console; ends before the crate whose module it holds.

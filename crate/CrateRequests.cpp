@@ -5,6 +5,7 @@
 #include "CrateCore.h"
 
 #include <BaseModule.h>
+#include <RegisterMap.h>
 #include <WordBits.h>
 
 #include <QCoreApplication>
@@ -188,8 +189,20 @@ void CrateCore::setFlexGroup(int groupNumber, quint32 member, quint32 type)
 void CrateCore::setInterlockOutControl(int serialNumber, quint32 control)
 {
     Q_UNUSED(serialNumber)
-    if (BaseModule *module = currentModule())
-        module->SetModuleIlkOutControl(control);
+    BaseModule *module = currentModule();
+    if (!module)
+        return;
+    // An identified module of a layout without interlock output takes no
+    // write: the operator hears so instead of seeing nothing happen.
+    const RegisterMap *map = RegisterMap::forDeviceClass(module->deviceClass());
+    if (map && !map->module(RegisterMap::IlkOutControl).exists()) {
+        information(tr("The module %1 sn. %2 has no interlock output: the control word was not "
+                       "written.")
+                        .arg(module->firmwareName())
+                        .arg(module->GetModuleSerialNumber()));
+        return;
+    }
+    module->SetModuleIlkOutControl(control);
 }
 
 void CrateCore::setChannelVoltageNominal(int channel, float value)

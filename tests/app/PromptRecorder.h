@@ -14,6 +14,7 @@
 ///   "question: Ramp down all high voltages? [Yes|No|Cancel]"
 ///   "getItem: Choose ...: 50|60|100|500, 500"            (" editable" if so)
 ///   "getDouble: Input ...: [0...3000] = 123.5, 3 decimals"
+///   "getText: Please enter password: = (hidden)"          (initial text, when shown)
 ///
 /// A title other than the program's turns the kind into "bad <kind>".
 /// Message boxes take the next scripted button (none scripted: Cancel if
@@ -96,10 +97,10 @@ public:
                       QStringLiteral(", %1 decimals").arg(decimals), ok)
             .toDouble();
     }
-    QString getText(QWidget *, const QString &title, const QString &label, QLineEdit::EchoMode,
-                    const QString &, bool *ok) override
+    QString getText(QWidget *, const QString &title, const QString &label, QLineEdit::EchoMode echo,
+                    const QString &text, bool *ok) override
     {
-        record("getText", title, label);
+        record("getText", title, label + " = " + (echo == QLineEdit::Normal ? text : "(hidden)"));
         return nextValue(ok).toString();
     }
     QString getOpenFileName(QWidget *, const QString &caption, const QString &,

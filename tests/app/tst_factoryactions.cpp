@@ -1,17 +1,20 @@
-// The main window's maintenance actions over the simulated crate: a new base
-// address that the table follows, and the factory dialog, opened under the
-// service word, running its procedures through the refresh. Simulated time
-// runs with the clock: stop and special mode need it.
+// The main window's maintenance and service actions over the simulated crate:
+// a new base address that the table follows, the factory dialog (opened under
+// the service word) running its procedures through the refresh, the interlock
+// output, the password and the crate address. Simulated time runs with the clock.
 #include "TestCrate.h"
 #include "WindowTest.h"
 
 #include <BaseAddressProgram.h>
 #include <CrateCore.h>
 #include <DialogFactory.h>
+#include <DialogInterlockOut.h>
 #include <FactoryStateMachine.h>
+#include <SettingsStore.h>
 #include <norvsim.h>
 
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTextEdit>
@@ -26,6 +29,12 @@ private slots:
     void newBaseAddressIsPolledThere();
     void dialogProcedures_data();
     void dialogProcedures();
+    void interlockOut_data();
+    void interlockOut();
+    void password_data();
+    void password();
+    void crateAddress_data();
+    void crateAddress();
 };
 
 void TestFactoryActions::initTestCase()
@@ -136,6 +145,104 @@ void TestFactoryActions::dialogProcedures()
     QTEST(channelMasks, "channelMasks");
     QTEST((QList<qint64> {norvsim_register(0x4000, 0x06), norvsim_register(0x4000, 0x0A)}),
           "masks");
+}
+
+void TestFactoryActions::interlockOut_data()
+{
+    QTest::addColumn<quint32>("held"); // the control word the module holds
+    QTest::addColumn<QStringList>("ticked");
+    QTest::addColumn<qint64>("written");
+    QTest::newRow("enable, test loops 0")
+        << 0u << QStringList {"chkSetIlkEna", "chkDoIlkTestLoops0"} << qint64(0x8001);
+    QTest::newRow("reserved bits held, voltage limit simulated")
+        << 0x3C10u << QStringList {"chkSetIlkEna", "chkSetlIlkVlim"} << qint64(0xBD10);
+}
+
+void TestFactoryActions::interlockOut()
+{
+    QFETCH(quint32, held);
+    QFETCH(QStringList, ticked);
+    NorvControl &window = start();
+    window.crate()->setInterlockOutControl(0, held);
+    trigger(window, "actionInterlockOut");
+    auto *dialog = window.findChild<DialogInterlockOut *>();
+    QVERIFY(dialog && dialog->isVisible());
+    refreshPass(window);
+    for (const QString &name : ticked)
+        dialog->findChild<QAbstractButton *>(name)->setChecked(true);
+    dialog->findChild<QPushButton *>("btnSetInterlockControl")->click();
+    QTEST(qint64(norvsim_register(0x4000, 0x42)), "written");
+    refreshPass(window);
+    auto *count = dialog->findChild<QLineEdit *>("txtInterlockCount");
+    count->setText("edited"); // the next report of the count is unchanged
+    refreshPass(window);
+    const bool simulated = ticked.contains("chkSetlIlkVlim"); // triggers once, as a test
+    QCOMPARE(count->text(), QLatin1String(simulated ? "1" : "0"));
+    for (const char *name : {"chkIsIlkAct", "chkIsIlkVlim", "chkIsIlkTest"})
+        QCOMPARE(dialog->findChild<QAbstractButton *>(name)->isChecked(), simulated);
+
+    window.crate()->selectModule(1); // class 29: no interlock output
+    trigger(window, "actionInterlockOut");
+    dialog->findChild<QPushButton *>("btnSetInterlockControl")->click(); // still open
+    QCOMPARE(m_prompt->shownOf("information").join('|'),
+             "The module DC29 sn. 4712 has no interlock output. [Ok]|The module DC29 sn. 4712 "
+             "has no interlock output: the control word was not written. [Ok]");
+}
+
+void TestFactoryActions::password_data()
+{
+    QTest::addColumn<QStringList>("typed"); // one trigger each
+    QTest::addColumn<bool>("unlocked");
+    QTest::newRow("other case") << QStringList {"Gum6plotr"} << false;
+    QTest::newRow("right twice") << QStringList {"gum6plotr", "gum6plotr"} << true;
+}
+
+void TestFactoryActions::password()
+{
+    QFETCH(QStringList, typed);
+    NorvControl &window = start();
+    for (const QString &text : typed) {
+        m_prompt->answerValue(text);
+        trigger(window, "actionPassword");
+    }
+    QTEST(window.findChild<QAction *>("actionSpecialMode")->isEnabled(), "unlocked");
+    QCOMPARE(m_prompt->shown, // hidden echo, and not a word about a wrong password
+             QStringList(typed.size(), "getText: Please enter password: = (hidden)"));
+}
+
+void TestFactoryActions::crateAddress_data()
+{
+    QTest::addColumn<QVariant>("typed"); // invalid: cancelled
+    QTest::addColumn<QString>("stored"); // the typed text when accepted
+    QTest::newRow("unchanged") << QVariant("192.168.1.100") << "192.168.1.100";
+    QTest::newRow("new") << QVariant("10.0.0.7") << "10.0.0.7";
+    QTest::newRow("cancelled") << QVariant() << "192.168.1.100";
+    QTest::newRow("no address") << QVariant("foo") << "192.168.1.100";
+    QTest::newRow("octal form") << QVariant("010.0.0.1") << "192.168.1.100";
+}
+
+void TestFactoryActions::crateAddress()
+{
+    QFETCH(QVariant, typed);
+    QFETCH(QString, stored);
+    const bool accepted = typed.toString() == stored;
+    CrateCore *crate = start().crate();
+    crate->startRefresh();
+    QSignalSpy rescans(crate, &CrateCore::moduleListCleared);
+    m_prompt->answerValue(typed);
+    trigger(*m_window, "actionSetCrateAddress");
+    const QString refusal(
+        "\"%1\" is not an IPv4 address: the crate address stays 192.168.1.100. [Ok]");
+    QCOMPARE(m_prompt->shownOf("warning").join(QString()),
+             typed.isValid() && !accepted ? refusal.arg(typed.toString()) : QString());
+    QCOMPARE(SettingsStore::ipAddress(), stored);
+    QCOMPARE(crate->isRefreshRunning(), !accepted);
+    QCOMPARE(m_window->findChild<QWidget *>("table")->isEnabled(), !accepted);
+    if (!accepted)
+        return;
+    QTest::qWait(1500);
+    QCOMPARE(rescans.count(), 0);
+    QTRY_COMPARE_WITH_TIMEOUT(rescans.count(), 1, 3000); // 2 s after the answer
 }
 
 QTEST_MAIN(TestFactoryActions)
