@@ -1,4 +1,7 @@
 #include "CtlCommands.h"
+#include "CtlLog.h"
+#include "CtlProfile.h"
+#include "CtlScript.h"
 #include "CtlSession.h"
 
 #include <CrateCore.h>
@@ -21,6 +24,9 @@ const Subcommand subcommands[] = {
     {"scan", "the modules in the crate", CtlCommands::scan},
     {"status", "the channel table of a module", CtlCommands::status},
     {"set", "set voltages, switch channels on or off", CtlCommands::set},
+    {"profile", "save a module's profile, or write one into a module", CtlProfile::run},
+    {"log", "log the measurements of every channel to a file", CtlLog::run},
+    {"script", "run a script against a module", CtlScript::run},
 };
 
 QString description()
