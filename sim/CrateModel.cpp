@@ -1,6 +1,7 @@
 #include "CrateModel.h"
 
 #include "CrateDescription.h"
+#include "CrateState.h"
 
 #include <chrono>
 #include <cstdio>
@@ -41,6 +42,7 @@ CrateModel::Settings CrateModel::settingsFromEnvironment(const char *description
     s.timescale = numberFromEnvironment("NORV_SIM_TIMESCALE", 1.0, 0.0);
     s.latencyUs = (long long)numberFromEnvironment("NORV_SIM_LATENCY_US", 0.0, 0.0);
     s.tracePath = environment("NORV_SIM_TRACE");
+    s.statePath = environment("NORV_SIM_STATE");
     s.bridgePresent = environment("NORV_SIM_NO_BRIDGE") != "1";
     const std::string path
         = descriptionPath ? std::string(descriptionPath) : environment("NORV_SIM_CRATE");
@@ -69,6 +71,9 @@ std::shared_ptr<CrateModel> CrateModel::instance()
 
 std::shared_ptr<CrateModel> CrateModel::recreate(const char *descriptionPath)
 {
+    // The new crate reads what the old one leaves.
+    if (const std::shared_ptr<CrateModel> old = instance())
+        old->retire();
     auto crate = std::make_shared<CrateModel>(settingsFromEnvironment(descriptionPath));
     std::lock_guard<std::mutex> lock(instanceMutex);
     crateInstance = crate;
@@ -84,6 +89,32 @@ CrateModel::CrateModel(const Settings &settings)
     if (!m_settings.tracePath.empty() && !m_trace.open(m_settings.tracePath))
         std::fprintf(stderr, "norvsim: cannot append to the trace file %s\n",
                      m_settings.tracePath.c_str());
+    std::string error;
+    if (!m_settings.statePath.empty() && !CrateState::load(m_settings.statePath, m_modules, &error))
+        std::fprintf(stderr, "norvsim: %s\nnorvsim: the crate starts fresh\n", error.c_str());
+}
+
+CrateModel::~CrateModel()
+{
+    keepState();
+}
+
+void CrateModel::retire()
+{
+    keepState();
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_settings.statePath.clear();
+}
+
+void CrateModel::keepState()
+{
+    std::string error;
+    if (!m_settings.statePath.empty() && m_settings.bridgePresent) {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        advanceAll();
+        if (!CrateState::save(m_settings.statePath, m_modules, &error))
+            std::fprintf(stderr, "norvsim: cannot keep the crate's state: %s\n", error.c_str());
+    }
 }
 
 int CrateModel::read(std::uint32_t address, int modifier, int dataWidth, std::uint16_t *data)

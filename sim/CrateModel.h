@@ -32,6 +32,7 @@ public:
         double timescale = 1.0;
         long long latencyUs = 0;
         std::string tracePath;
+        std::string statePath; ///< read when the crate is made, written when it goes
         std::string error; ///< why the crate has no bridge, if it was a bad description
     };
 
@@ -44,6 +45,11 @@ public:
     static std::shared_ptr<CrateModel> recreate(const char *descriptionPath);
 
     explicit CrateModel(const Settings &settings);
+    /// Writes the state file, if there is one.
+    ~CrateModel();
+    void keepState();
+    /// Keeps the state for the crate that replaces this one; later nothing is written.
+    void retire();
 
     /// One bus cycle; 0 on success, -1 when it fails (the data cell is then
     /// left as it was). `dataWidth` in bytes: only 2 (D16) is served.

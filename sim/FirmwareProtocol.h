@@ -53,6 +53,7 @@ public:
     std::optional<std::array<std::uint8_t, 4>> takeReleasedFirmware();
     /// Flash image: address -> byte.
     const std::map<std::uint32_t, std::uint8_t> &flash() const { return m_flash; }
+    void restoreFlash(const std::map<std::uint32_t, std::uint8_t> &flash) { m_flash = flash; }
     /// Records checked since the module was created (any result).
     long long recordsChecked() const { return m_recordsChecked; }
 

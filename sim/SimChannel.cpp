@@ -224,6 +224,23 @@ SimChannel::Saved SimChannel::save() const
             vIlkMin, iIlkMax, iIlkMin,    m_eventMask};
 }
 
+SimChannel::Live SimChannel::live() const
+{
+    return {m_control, m_eventStatus, m_vOut, m_tripped, m_latchedOff, m_needsOffFirst};
+}
+
+void SimChannel::resume(const Live &live)
+{
+    if (!m_fitted)
+        return;
+    m_control = live.control;
+    m_eventStatus = live.eventStatus;
+    m_vOut = live.vOut;
+    m_tripped = live.tripped;
+    m_latchedOff = live.latchedOff;
+    m_needsOffFirst = live.needsOffFirst;
+}
+
 void SimChannel::recall(const Saved &saved)
 {
     if (!m_fitted)

@@ -90,6 +90,17 @@ public:
     Saved save() const;
     void recall(const Saved &saved);
 
+    /// What the channel is doing, beyond its settings: kept between processes
+    /// when the crate has a state file.
+    struct Live
+    {
+        std::uint32_t control, eventStatus;
+        double vOut;
+        bool tripped, latchedOff, needsOffFirst;
+    };
+    Live live() const;
+    void resume(const Live &live);
+
 private:
     void accept(double *target, double value);
     void refuse();

@@ -742,6 +742,28 @@ void SimModule::recall(const Eeprom &e)
         m_channels[ch].recall(e.channels[ch]);
 }
 
+SimModule::State SimModule::state() const
+{
+    State s {m_base, m_firmware, m_control, saveImage(), m_eeprom, {}, m_protocol.flash()};
+    for (const SimChannel &c : m_channels)
+        s.channels.push_back(c.live());
+    return s;
+}
+
+void SimModule::resume(const State &s)
+{
+    m_base = s.base;
+    m_firmware = s.firmware;
+    // Modes (stop, special, a pending store) do not outlive the process.
+    m_control = s.control & KillEnable;
+    recall(s.settings);
+    m_eeprom = s.stored;
+    for (std::size_t ch = 0; ch < m_channels.size() && ch < s.channels.size(); ++ch)
+        m_channels[ch].resume(s.channels[ch]);
+    m_protocol.restoreFlash(s.flash);
+    updateInterlock();
+}
+
 void SimModule::unplug(double forSeconds)
 {
     m_unplugged = true;

@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstdint>
+#include <map>
 #include <random>
 #include <vector>
 
@@ -23,6 +24,7 @@ public:
 
     std::uint16_t base() const { return m_base; }
     int deviceClass() const { return m_config.deviceClass; }
+    std::uint32_t serial() const { return m_config.serial; }
     const RegisterLayout &layout() const { return m_layout; }
     bool decodes(std::uint32_t address) const
     {
@@ -66,7 +68,7 @@ public:
 
     static constexpr std::uint32_t vendorId = 0x6E6F7276; // "norv"
 
-private:
+    /// The settings a store keeps (and that the module works with).
     struct Eeprom
     {
         float voltageRampSpeed, currentRampSpeed;
@@ -76,6 +78,21 @@ private:
         std::array<std::uint32_t, 32> groupMember, groupType;
         std::vector<SimChannel::Saved> channels;
     };
+
+    /// Everything that outlives a process when the crate has a state file:
+    /// the working settings, the stored image, the channels' outputs and the flash.
+    struct State
+    {
+        std::uint16_t base;
+        std::uint32_t firmware, control;
+        Eeprom settings, stored;
+        std::vector<SimChannel::Live> channels;
+        std::map<std::uint32_t, std::uint8_t> flash;
+    };
+    State state() const;
+    void resume(const State &state);
+
+private:
 
     std::uint32_t readValue(const RegisterRef &ref);
     void writeValue(const RegisterRef &ref, std::uint32_t value);

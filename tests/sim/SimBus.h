@@ -17,7 +17,7 @@ inline void isolate()
 {
     qputenv("NORV_SIM_TIMESCALE", "0");
     for (const char *name :
-         {"NORV_SIM_CRATE", "NORV_SIM_NO_BRIDGE", "NORV_SIM_TRACE", "NORV_SIM_LATENCY_US"})
+         {"NORV_SIM_CRATE", "NORV_SIM_NO_BRIDGE", "NORV_SIM_TRACE", "NORV_SIM_LATENCY_US", "NORV_SIM_STATE"})
         qunsetenv(name);
 }
 

@@ -178,6 +178,46 @@ private slots:
     }
 
     // The error names the file, the place in it and what is wrong there.
+    // With a state file, the next crate (the next process) finds what the last one left.
+    void stateFileKeepsTheCrate()
+    {
+        const QString state = m_dir.filePath("state.json");
+        qputenv("NORV_SIM_STATE", state.toUtf8());
+        QCOMPARE(norvsim_reset(""), 0); // the first crate finds no file and starts fresh
+        const quint32 ch2 = m20 + 0x60 + 2 * 0x30;
+        SimBus::writeFloat(ch2 + 0x08, 1000.0f); // voltage set
+        SimBus::write16(ch2 + 0x02, 0x0008); // on
+        SimBus::write16(m20 + 0x2C0 + 4 * 3 + 2, 0xD3E8); // group 3's type
+        SimBus::write32(m29 + 0x700 + 8 * 30, 0x00FF00FF); // group 30's member list
+        norvsim_advance_ms(2000); // ramping: 600 V of 1000
+        const auto kept = [&] {
+            return QVector<qint64> {norvsim_register(m20, 0x60 + 2 * 0x30 + 0x08),
+                                    norvsim_register(m20, 0x60 + 2 * 0x30 + 0x02),
+                                    norvsim_register(m20, 0x2C0 + 4 * 3 + 2),
+                                    norvsim_register(m29, 0x700 + 8 * 30)};
+        };
+        const QVector<qint64> before = kept();
+        const double output = norvsim_channel_value(m20, 2, NORVSIM_VOUT);
+        QVERIFY(output > 100 && output < 1000);
+
+        QCOMPARE(norvsim_reset(""), 0); // written by the crate that goes, read by the new one
+        QCOMPARE(kept(), before);
+        QCOMPARE(norvsim_channel_value(m20, 2, NORVSIM_VOUT), output);
+        norvsim_advance_ms(5000);
+        QCOMPARE(norvsim_channel_value(m20, 2, NORVSIM_VOUT), 1000.0); // the ramp goes on
+
+        // A file that is not the crate's state: reported, and the crate starts fresh.
+        qunsetenv("NORV_SIM_STATE");
+        QCOMPARE(norvsim_reset(""), 0);
+        QFile file(state);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("{\"20/4711\": [") > 0);
+        file.close();
+        qputenv("NORV_SIM_STATE", state.toUtf8());
+        QCOMPARE(norvsim_reset(""), 0);
+        QCOMPARE(norvsim_channel_value(m20, 2, NORVSIM_VSET), 0.0);
+        QCOMPARE(norvsim_register(m20, 0x2C0 + 4 * 3 + 2), 0);
+    }
+
     void malformed_data()
     {
         QTest::addColumn<QByteArray>("json");
