@@ -99,6 +99,12 @@ int CtlLog::run(CtlSession &session, const QStringList &arguments)
         return session.fail(CtlSession::FileError, "cannot write the measurement file " + path);
     LogView view;
     core.setView(&view);
+    // The core outlives this view.
+    const struct Forget
+    {
+        CrateCore &core;
+        ~Forget() { core.setView(nullptr); }
+    } forget {core};
     QObject::connect(&core, &CrateCore::updateChannelVoltageMeasure, &run,
                      &MeasurementRun::updateChannelVoltageMeasure);
     QObject::connect(&core, &CrateCore::updateChannelCurrentMeasure, &run,
@@ -150,7 +156,7 @@ int CtlLog::run(CtlSession &session, const QStringList &arguments)
             // Another module may carry the next pass.
             core.selectModule((slot + 1) % core.moduleCount());
         }
-        if (count > 0 && ++readings >= count)
+        if (++readings == count)
             loop.exit(0);
     };
     QTimer timer;
@@ -168,7 +174,8 @@ int CtlLog::run(CtlSession &session, const QStringList &arguments)
     session.err() << "norvctl: " << lines << " lines written to " << path << '\n';
     session.err().flush();
     if (missed > 0)
-        return session.fail(CtlSession::Refused,
-                            QStringLiteral("%1 readings had no module to read").arg(missed));
+        return session.fail(
+            CtlSession::Refused,
+            QStringLiteral("%1 of %2 readings were missed").arg(missed).arg(readings));
     return CtlSession::Success;
 }
