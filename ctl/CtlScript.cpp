@@ -77,6 +77,7 @@ int CtlScript::run(CtlSession &session, const QStringList &arguments)
                      });
     QEventLoop loop;
     QObject::connect(&thread, &QThread::finished, &loop, &QEventLoop::quit);
+    code = CtlSession::Refused; // until the run says how it ended
     thread.runScript(QString());
     loop.exec();
     return code;
