@@ -103,7 +103,11 @@ void ScriptThread::delay(int milliSeconds)
         m_wake.wait(&m_lock, deadline);
 }
 
-void ScriptThread::print(const QString &message) { emit scriptMessage(message); }
+void ScriptThread::print(const QString &message)
+{
+    emit scriptMessage(message);
+    emit scriptPrinted(message);
+}
 
 void ScriptThread::run()
 {
@@ -132,28 +136,41 @@ void ScriptThread::run()
                                                   : QJSValue(QJSValue::NullValue));
     engine.globalObject().setProperty(QStringLiteral("script"), engine.newQObject(&control));
 
-    QString outcome = evaluate(engine, text);
+    Outcome ending = Completed;
+    int line = 0;
+    QString outcome = evaluate(engine, text, &ending, &line);
     {
         const QMutexLocker locked(&m_lock);
-        if (m_stop)
+        if (m_stop) {
             outcome = tr("Script stopped by the operator.");
+            ending = Stopped;
+            line = 0;
+        }
         m_engine = nullptr;
         m_active = false;
     }
     emit scriptMessage(outcome);
+    emit scriptEnded(ending, outcome, line);
 }
 
-QString ScriptThread::evaluate(QJSEngine &engine, const QString &text)
+QString ScriptThread::evaluate(QJSEngine &engine, const QString &text, Outcome *outcome, int *line)
 {
     QStringList stack;
     const QJSValue result = engine.evaluate(text, QString(), 1, &stack);
-    if (!result.isError())
+    // The engine hands back whatever was thrown, which need not be an error
+    // object (throw "text"): only the stack trace tells a throw from a result.
+    if (stack.isEmpty())
         return QStringLiteral("Script exited with result ") + result.toString();
+    // Frames read "function:line:column:file", the innermost first.
+    *line = stack.first().section(QLatin1Char(':'), 1, 1).toInt();
+    *outcome = Exception;
     // A script that does not parse leaves the parser's one nameless frame; a
     // syntax error thrown while it runs (JSON.parse, eval) comes from within
     // the script's own frame and is an exception like any other.
     if (result.errorType() == QJSValue::SyntaxError && stack.size() == 1
-        && stack.first().startsWith(QLatin1Char(':')))
+        && stack.first().startsWith(QLatin1Char(':'))) {
+        *outcome = SyntaxError;
         return QStringLiteral("Error: Script has syntax errors!");
+    }
     return tr("Error: Script threw an uncaught exception: %1").arg(result.toString());
 }

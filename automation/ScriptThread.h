@@ -23,6 +23,15 @@ class ScriptThread : public QThread
     Q_OBJECT
 
 public:
+    /// How a run ended.
+    enum Outcome {
+        Completed, ///< the script ran to its end
+        SyntaxError, ///< the script does not parse; nothing ran
+        Exception, ///< an uncaught exception ended it
+        Stopped ///< stopScript() ended it
+    };
+    Q_ENUM(Outcome)
+
     /// `module` is what scripts see as `mod` (null: `mod` is null). `crate`
     /// owns it: its module-use lock keeps the module alive during each call,
     /// and its sequences refuse a script's writes. Without a crate the caller
@@ -59,13 +68,21 @@ public slots:
 signals:
     /// A line for the console, emitted from the thread that wrote it.
     void scriptMessage(const QString &message);
+    /// What the script printed, besides its scriptMessage: a tool without a
+    /// console keeps it apart from the outcome.
+    void scriptPrinted(const QString &message);
+    /// The end of a run, after its outcome line went out as scriptMessage:
+    /// that line again and, for an error, the script line it names (0 when
+    /// the engine names none).
+    void scriptEnded(ScriptThread::Outcome outcome, const QString &message, int line);
 
 protected:
     void run() override;
 
 private:
-    /// The console's line for the outcome of one evaluation.
-    QString evaluate(QJSEngine &engine, const QString &text);
+    /// The console's line for the outcome of one evaluation, with how it
+    /// ended and the line an error names.
+    QString evaluate(QJSEngine &engine, const QString &text, Outcome *outcome, int *line);
 
     CrateCore *m_crate;
     QString m_fileName;

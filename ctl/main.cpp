@@ -1,5 +1,8 @@
 #include "CtlCommands.h"
 #include "CtlFirmware.h"
+#include "CtlLog.h"
+#include "CtlProfile.h"
+#include "CtlScript.h"
 #include "CtlSession.h"
 
 #include <CrateCore.h>
@@ -23,6 +26,9 @@ const Subcommand subcommands[] = {
     {"status", "the channel table of a module or of all", CtlCommands::status},
     {"set", "set values and ramps; on, off, emergency off, events, kill", CtlCommands::set},
     {"firmware", "burn or compare a module's firmware", CtlFirmware::firmware},
+    {"profile", "save a module's profile, or write one into a module", CtlProfile::run},
+    {"log", "log the measurements of every channel to a file", CtlLog::run},
+    {"script", "run a script against a module", CtlScript::run},
 };
 
 QString description()

@@ -86,6 +86,12 @@ bool write(const QString &path, const ProfileSnapshot &snapshot, QString *error)
     // new, empty one beside the target, which replaces the target only once
     // it is complete. Beside it: a rename never crosses file systems.
     const QFileInfo target(path);
+    // The rename would put a plain file in place of a device, a pipe or a
+    // folder (/dev/null, for one, when run as root).
+    if (target.exists() && !target.isFile()) {
+        *error = QCoreApplication::translate("ProfileFile", "it is not a regular file");
+        return false;
+    }
     QTemporaryFile temporary(target.absoluteFilePath() + QStringLiteral(".XXXXXX"));
     if (!temporary.open()) {
         *error = temporary.errorString();

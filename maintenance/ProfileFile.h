@@ -33,7 +33,8 @@ ProfileSnapshot fromModule(BaseModule &module);
 
 /// Writes exactly `snapshot` into `path`: a fresh file, completed beside the
 /// target and then put in its place, so an earlier file's sections never
-/// survive and a failed write leaves the old file as it was. On failure
+/// survive and a failed write leaves the old file as it was. A `path` that
+/// exists but is no regular file (a device, a pipe) is refused. On failure
 /// returns false with the reason in `error`.
 bool write(const QString &path, const ProfileSnapshot &snapshot, QString *error);
 

@@ -39,11 +39,11 @@ namespace {
     {
     public:
         SectionReader(QSettings &settings, const QString &section, const QString &fileName,
-                      const QHash<QString, int> &lines, QStringList &log)
+                      const QHash<QString, int> &lines, ProfileLoad &load)
             : m_settings(settings)
             , m_fileName(fileName)
             , m_lines(lines)
-            , m_log(log)
+            , m_load(load)
         {
             m_settings.beginGroup(section);
         }
@@ -94,7 +94,7 @@ namespace {
 
         void logLine(const char *line, const QString &value)
         {
-            m_log.append(QString::fromLatin1(line).arg(m_settings.group(), value));
+            m_load.log.append(QString::fromLatin1(line).arg(m_settings.group(), value));
         }
 
         void warnUnless(bool ok, const char *key)
@@ -102,18 +102,19 @@ namespace {
             if (ok)
                 return;
             const QString where = m_settings.group() + QLatin1Char('/') + QLatin1String(key);
-            m_log.append(
+            m_load.warnings.append(
                 tr("Warning: %1, line %2: %3 \"%4\" is not a number; the value above "
                    "is used instead.")
                     .arg(m_fileName)
                     .arg(m_lines.value(where))
                     .arg(QString(where).replace(QLatin1Char('/'), QLatin1Char('.')), text(key)));
+            m_load.log.append(m_load.warnings.last());
         }
 
         QSettings &m_settings;
         const QString &m_fileName;
         const QHash<QString, int> &m_lines;
-        QStringList &m_log;
+        ProfileLoad &m_load;
     };
 
     ProfileModuleRecord readModule(SectionReader &&s)
@@ -187,12 +188,12 @@ ProfileLoad read(const QString &path, int channelCount)
     load.log.append(tr("Using profile from file ") + settings.fileName() + QLatin1Char('\n'));
     const QString fileName = QFileInfo(path).fileName();
     load.record.module
-        = readModule(SectionReader(settings, QStringLiteral("Module"), fileName, lines, load.log));
+        = readModule(SectionReader(settings, QStringLiteral("Module"), fileName, lines, load));
     const int channels = qBound(0, channelCount, ProfileRecord::MaxChannels);
     for (int ch = 0; ch < channels; ++ch) {
         load.log.append(QString());
-        load.record.channels[size_t(ch)] = readChannel(SectionReader(
-            settings, QStringLiteral("Channel%1").arg(ch), fileName, lines, load.log));
+        load.record.channels[size_t(ch)] = readChannel(
+            SectionReader(settings, QStringLiteral("Channel%1").arg(ch), fileName, lines, load));
     }
     load.ok = true;
     return load;

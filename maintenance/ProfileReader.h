@@ -16,6 +16,8 @@ struct ProfileLoad
     /// The load log: every value as it will be written, one line each, and a
     /// warning after a value that did not parse.
     QStringList log;
+    /// The warnings of the log alone, for a caller that refuses such a file.
+    QStringList warnings;
 };
 
 /// Reads profile files for a module with a given number of channels.

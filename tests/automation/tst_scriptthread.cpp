@@ -77,6 +77,7 @@ private slots:
             << "function f() {" << true << QString() << "Error: Script has syntax errors!";
         QTest::newRow("throw") << "throw new Error(\"x\")" << true << QString()
                                << Uncaught + "Error: x";
+        QTest::newRow("throw a text") << "throw \"x\"" << true << QString() << Uncaught + "x";
         QTest::newRow("syntax error while running")
             << "JSON.parse(\"{\")" << true << QString()
             << Uncaught + "SyntaxError: JSON.parse: Parse error";
