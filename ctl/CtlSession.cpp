@@ -1,4 +1,6 @@
 #include "CtlSession.h"
+#include "CtlInterrupt.h"
+#include "CtlPrompt.h"
 
 #include <BaseController.h>
 #include <BaseModule.h>
@@ -6,15 +8,11 @@
 #include <CrateCore.h>
 #include <SettingsStore.h>
 
-#include <QCoreApplication>
 #include <QEventLoop>
 #include <QLocale>
-#include <QSocketNotifier>
 #include <QTimer>
 
-#include <csignal>
 #include <cstdio>
-#include <fcntl.h>
 #include <unistd.h>
 
 namespace {
@@ -27,53 +25,6 @@ public:
     int question(const QString &, const QString &, int) override { return NoButton; }
     int information(const QString &, const QString &, int) override { return Ok; }
     int warning(const QString &, const QString &, int) override { return Ok; }
-};
-
-// Ctrl+C: the handler only writes a byte into a pipe, whose reading end a
-// socket notifier watches in the event loop.
-volatile std::sig_atomic_t interruptFlag = 0;
-int interruptPipe[2] = {-1, -1};
-
-void onInterrupt(int)
-{
-    interruptFlag = 1;
-    const char byte = 1;
-    if (interruptPipe[1] >= 0 && ::write(interruptPipe[1], &byte, 1) < 0) {
-        // Nothing to do in a signal handler; the flag is set.
-    }
-}
-
-// Quits every pause when Ctrl+C comes.
-class InterruptNotifier : public QObject
-{
-public:
-    static InterruptNotifier *instance()
-    {
-        static InterruptNotifier *notifier = new InterruptNotifier(QCoreApplication::instance());
-        return notifier;
-    }
-    QSocketNotifier *notifier() const { return m_notifier; }
-
-private:
-    explicit InterruptNotifier(QObject *parent)
-        : QObject(parent)
-    {
-        if (::pipe(interruptPipe) == 0) {
-            ::fcntl(interruptPipe[0], F_SETFL, O_NONBLOCK);
-            ::fcntl(interruptPipe[1], F_SETFL, O_NONBLOCK);
-            m_notifier = new QSocketNotifier(interruptPipe[0], QSocketNotifier::Read, this);
-            QObject::connect(m_notifier, &QSocketNotifier::activated, this, [] {
-                char bytes[16];
-                while (::read(interruptPipe[0], bytes, sizeof bytes) > 0) { }
-            });
-        }
-        struct sigaction action = {};
-        action.sa_handler = onInterrupt;
-        sigemptyset(&action.sa_mask);
-        sigaction(SIGINT, &action, nullptr);
-    }
-
-    QSocketNotifier *m_notifier = nullptr;
 };
 
 const QString ControllerOption = QStringLiteral("controller");
@@ -89,45 +40,7 @@ CtlSession::CtlSession(CrateCore &core, QTextStream &out, QTextStream &err)
 {
 }
 
-CtlPrompt::CtlPrompt(QTextStream &err, bool yes)
-    : m_err(err)
-    , m_yes(yes)
-{
-}
-
-int CtlPrompt::question(const QString &, const QString &text, int buttons)
-{
-    const int no = (buttons & No) ? No : (buttons & Cancel) ? Cancel : NoButton;
-    const int yes = (buttons & Yes) ? Yes : Ok;
-    if (m_yes) {
-        m_err << "norvctl: " << CtlSession::oneLine(text) << " yes (--yes)\n";
-        m_err.flush();
-        return yes;
-    }
-    if (!CtlSession::stdinIsTerminal()) {
-        m_err << "norvctl: " << CtlSession::oneLine(text)
-              << " no (stdin is no terminal; --yes answers yes)\n";
-        m_err.flush();
-        return no;
-    }
-    m_err << CtlSession::oneLine(text) << " [y/N] ";
-    m_err.flush();
-    QTextStream in(stdin);
-    const QString answer = in.readLine().trimmed().toLower();
-    return answer == QLatin1String("y") || answer == QLatin1String("yes") ? yes : no;
-}
-
-int CtlPrompt::information(const QString &, const QString &text, int)
-{
-    m_err << "norvctl: " << CtlSession::oneLine(text) << '\n';
-    m_err.flush();
-    return Ok;
-}
-
-int CtlPrompt::warning(const QString &title, const QString &text, int buttons)
-{
-    return information(title, text, buttons);
-}
+CtlSession::~CtlSession() = default;
 
 void CtlSession::setPrompt(CorePrompt *prompt) { m_prompt = prompt; }
 
@@ -156,9 +69,13 @@ bool CtlSession::stdinIsTerminal() { return ::isatty(STDIN_FILENO); }
 bool CtlSession::stdoutIsTerminal() { return ::isatty(STDOUT_FILENO); }
 bool CtlSession::stderrIsTerminal() { return ::isatty(STDERR_FILENO); }
 
-void CtlSession::catchInterrupt() { InterruptNotifier::instance(); }
+void CtlSession::catchInterrupt()
+{
+    if (!m_interrupt)
+        m_interrupt = std::make_unique<CtlInterrupt>();
+}
 
-bool CtlSession::interrupted() const { return interruptFlag != 0; }
+bool CtlSession::interrupted() const { return m_interrupt && m_interrupt->signalNumber() != 0; }
 
 bool CtlSession::pause(int ms)
 {
@@ -166,11 +83,9 @@ bool CtlSession::pause(int ms)
         return false;
     QEventLoop loop;
     QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    QMetaObject::Connection quit;
-    if (QSocketNotifier *notifier = InterruptNotifier::instance()->notifier())
-        quit = QObject::connect(notifier, &QSocketNotifier::activated, &loop, &QEventLoop::quit);
+    if (m_interrupt)
+        QObject::connect(m_interrupt.get(), &CtlInterrupt::interrupted, &loop, &QEventLoop::quit);
     loop.exec();
-    QObject::disconnect(quit);
     return !interrupted();
 }
 

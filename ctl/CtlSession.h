@@ -10,24 +10,9 @@
 #include <memory>
 
 class BaseModule;
+class CtlInterrupt;
+class CtlPrompt;
 class CrateCore;
-
-/// The operator's answers on the command line: messages go to stderr as one
-/// line each; a question is answered yes by --yes, asked on the terminal
-/// when stdin is one, and otherwise refused, so a script never hangs on it.
-class CtlPrompt : public CorePrompt
-{
-public:
-    CtlPrompt(QTextStream &err, bool yes);
-
-    int question(const QString &title, const QString &text, int buttons) override;
-    int information(const QString &title, const QString &text, int buttons = Ok) override;
-    int warning(const QString &title, const QString &text, int buttons = Ok) override;
-
-private:
-    QTextStream &m_err;
-    bool m_yes;
-};
 
 /// One run of norvctl: the crate core, the two output streams, the exit codes
 /// and what every subcommand needs (its own parser with --help, the
@@ -45,6 +30,7 @@ public:
     };
 
     CtlSession(CrateCore &core, QTextStream &out, QTextStream &err);
+    ~CtlSession();
 
     CrateCore &core() { return m_core; }
     QTextStream &out() { return m_out; }
@@ -105,5 +91,6 @@ private:
     QString m_controller;
     QString m_command;
     CorePrompt *m_prompt = nullptr;
+    std::unique_ptr<CtlInterrupt> m_interrupt;
     std::unique_ptr<CtlPrompt> m_terminalPrompt;
 };
