@@ -70,18 +70,7 @@ Passes burnAndVerify(const QString &file, int slot)
     core.selectModule(slot);
     FirmwareTransfer transfer;
     transfer.updateDeviceClass(quint16(core.currentModule()->deviceClass()));
-    transfer.setSequenceSource([&core] { return core.beginSequence(); });
-    QObject::connect(&core, &CrateCore::updateModuleControl, &transfer,
-                     &FirmwareTransfer::updateModuleControl);
-    QObject::connect(&core, &CrateCore::updateModuleStatus, &transfer,
-                     &FirmwareTransfer::updateModuleStatus);
-    QObject::connect(&core, &CrateCore::updateModuleSpecialControlStatus, &transfer,
-                     &FirmwareTransfer::updateModuleSpecialControlStatus);
-    QObject::connect(&transfer, &FirmwareTransfer::setModuleControl, &core,
-                     &CrateCore::setModuleControl);
-    QObject::connect(&transfer, &FirmwareTransfer::setSpecialControl, &core,
-                     &CrateCore::setSpecialControl);
-    QObject::connect(&transfer, &FirmwareTransfer::sendHexLine, &core, &CrateCore::sendHexLine);
+    transfer.attach(core, QString());
     Passes passes;
     QObject::connect(&transfer, &FirmwareTransfer::sendHexLine, [&] { ++passes.records; });
     bool counting = false;

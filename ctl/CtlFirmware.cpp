@@ -143,28 +143,14 @@ int CtlFirmware::firmware(CtlSession &session, const QStringList &arguments)
         return code;
     const int serial = module->GetModuleSerialNumber();
 
-    // The window's wiring of its special-mode dialog, with a one-second
-    // timer for the countdowns.
+    // The transfer on the crate core's reports, as in the window, with a
+    // one-second timer for the countdowns.
     CrateCore &core = session.core();
     CorePrompt *prompt = session.promptOnTerminal(parser.isSet(yesOption));
     FirmwareTransfer transfer;
     transfer.setPrompt(prompt);
     transfer.updateDeviceClass(quint16(module->deviceClass()));
-    transfer.setSequenceSource([&core] {
-        return core.beginSequence(
-            QCoreApplication::translate("CtlFirmware", "the firmware transfer"));
-    });
-    QObject::connect(&core, &CrateCore::updateModuleControl, &transfer,
-                     &FirmwareTransfer::updateModuleControl);
-    QObject::connect(&core, &CrateCore::updateModuleStatus, &transfer,
-                     &FirmwareTransfer::updateModuleStatus);
-    QObject::connect(&core, &CrateCore::updateModuleSpecialControlStatus, &transfer,
-                     &FirmwareTransfer::updateModuleSpecialControlStatus);
-    QObject::connect(&transfer, &FirmwareTransfer::setModuleControl, &core,
-                     &CrateCore::setModuleControl);
-    QObject::connect(&transfer, &FirmwareTransfer::setSpecialControl, &core,
-                     &CrateCore::setSpecialControl);
-    QObject::connect(&transfer, &FirmwareTransfer::sendHexLine, &core, &CrateCore::sendHexLine);
+    transfer.attach(core, QCoreApplication::translate("CtlFirmware", "the firmware transfer"));
     QTimer countdown;
     countdown.setInterval(1000);
     QObject::connect(&countdown, &QTimer::timeout, &transfer, &FirmwareTransfer::timeout);

@@ -2,6 +2,7 @@
 
 #include <BaseModule.h>
 #include <CorePrompt.h>
+#include <CrateCore.h>
 #include <Sequence.h>
 
 #include <QDebug>
@@ -42,6 +43,19 @@ FirmwareTransfer::FirmwareTransfer(QObject *parent)
 }
 
 FirmwareTransfer::~FirmwareTransfer() = default;
+
+void FirmwareTransfer::attach(CrateCore &core, const QString &sequenceName)
+{
+    using C = CrateCore;
+    setSequenceSource([&core, sequenceName] { return core.beginSequence(sequenceName); });
+    connect(&core, &C::updateModuleControl, this, &FirmwareTransfer::updateModuleControl);
+    connect(&core, &C::updateModuleStatus, this, &FirmwareTransfer::updateModuleStatus);
+    connect(&core, &C::updateModuleSpecialControlStatus, this,
+            &FirmwareTransfer::updateModuleSpecialControlStatus);
+    connect(this, &FirmwareTransfer::setModuleControl, &core, &C::setModuleControl);
+    connect(this, &FirmwareTransfer::setSpecialControl, &core, &C::setSpecialControl);
+    connect(this, &FirmwareTransfer::sendHexLine, &core, &C::sendHexLine);
+}
 
 QString FirmwareTransfer::pagedAddressText(const QByteArray &record, bool burning)
 {

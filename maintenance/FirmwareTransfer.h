@@ -10,6 +10,7 @@
 #include <memory>
 
 class CorePrompt;
+class CrateCore;
 class Sequence;
 
 /// The firmware transfer of the special-mode dialog without its widgets: the
@@ -80,6 +81,10 @@ public:
     void setPrompt(CorePrompt *prompt) { m_prompt = prompt; }
     /// Pins the module for a transfer; without one every report is taken.
     void setSequenceSource(SequenceSource source) { m_sequenceSource = std::move(source); }
+    /// Takes the reports of `core`'s refresh and sends the requests to it, as
+    /// the window does through its special-mode dialog; `sequenceName` names
+    /// the sequence that pins the module.
+    void attach(CrateCore &core, const QString &sequenceName);
     /// Milliseconds of a monotonic clock, for the no-progress limit.
     void setClock(Clock clock) { m_clock = std::move(clock); }
 
