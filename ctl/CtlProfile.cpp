@@ -60,6 +60,10 @@ int load(CtlSession &session, CtlPrompt &prompt, const QString &path, bool verbo
         = core.beginSequence(QStringLiteral("the profile write"));
     if (!sequence)
         return CtlSession::Refused;
+    // Ending half way would leave the module in stop mode with half a
+    // profile: the first Ctrl+C waits for the end of the write, a second
+    // one ends the process at once.
+    session.catchInterrupt();
     const ProfileWrite::Result result = ProfileWrite::run(
         *sequence, profile.record,
         [&](int ms) {
@@ -68,6 +72,9 @@ int load(CtlSession &session, CtlPrompt &prompt, const QString &path, bool verbo
                             + CtlSession::hexAddress(module->GetModuleBaseAddress()));
         },
         prompt, [&](const QString &line) { prompt.line(line); });
+    if (session.interrupted())
+        prompt.line(QStringLiteral("norvctl: Ctrl+C came during the profile write; the write "
+                                   "was finished first"));
     switch (result) {
     case ProfileWrite::Result::Written:
         return CtlSession::Success;
