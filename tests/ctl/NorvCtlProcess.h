@@ -15,8 +15,9 @@ struct NorvCtlProcess
     QString folder;
     QByteArray out;
     QByteArray err;
+    int timeoutMs = 30000;
 
-    /// The tool's exit code, -1 after a crash or 30 s; with `ready`, `signal`
+    /// The tool's exit code, -1 after a crash or timeoutMs; with `ready`, `signal`
     /// is sent once ready() holds (stdout is read meanwhile).
     int run(const QStringList &arguments, const QStringList &env = {},
             const std::function<bool()> &ready = {}, int signal = SIGINT)
@@ -29,7 +30,7 @@ struct NorvCtlProcess
         process.setProcessEnvironment(environment);
         QFile::remove(trace());
         process.start(qEnvironmentVariable("NORVCTL"), arguments);
-        const QDeadlineTimer deadline(30000);
+        const QDeadlineTimer deadline(timeoutMs);
         for (out.clear();
              ready && !deadline.hasExpired() && process.state() != QProcess::NotRunning;
              out += process.readAllStandardOutput()) {

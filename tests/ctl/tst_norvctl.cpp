@@ -1,10 +1,11 @@
+#include "NorvCtlProcess.h"
+
 #include <FirmwareRecords.h>
 
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -14,32 +15,16 @@ class TestNorvCtl : public QObject
 
     QTemporaryDir m_dir;
 
-    // Runs norvctl with a private settings folder and a bus trace; `env` adds variables.
+    NorvCtlProcess m_tool {m_dir.path()};
+
     int run(const QStringList &arguments, QByteArray *out, QByteArray *err,
             const QStringList &env = {}, int timeoutMs = 30000)
     {
-        QProcess process;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_dir.path());
-        environment.insert(QStringLiteral("NORV_SIM_TRACE"), m_dir.filePath("trace"));
-        for (const QString &pair : env)
-            environment.insert(pair.section('=', 0, 0), pair.section('=', 1));
-        process.setProcessEnvironment(environment);
-        QFile::remove(m_dir.filePath("trace"));
-        process.start(qEnvironmentVariable("NORVCTL"), arguments);
-        if (!process.waitForFinished(timeoutMs))
-            return -1;
-        *out = process.readAllStandardOutput();
-        *err = process.readAllStandardError();
-        return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    }
-
-    int writesInTrace()
-    {
-        QFile trace(m_dir.filePath("trace"));
-        if (!trace.open(QIODevice::ReadOnly))
-            return -1;
-        return int(trace.readAll().count(" W "));
+        m_tool.timeoutMs = timeoutMs;
+        const int code = m_tool.run(arguments, env);
+        *out = m_tool.out;
+        *err = m_tool.err;
+        return code;
     }
 
     // Data of the writes to `address` in the trace.
@@ -118,7 +103,7 @@ private slots:
         QCOMPARE(row["channel"].toInt(), 3);
         QCOMPARE(row["vset"].toDouble(), 1000.0);
         QVERIFY(row["on"].toBool());
-        QVERIFY(writesInTrace() > 0);
+        QVERIFY(m_tool.writes() > 0);
     }
 
     void statusListsEveryModule()
@@ -260,7 +245,7 @@ private slots:
         QCOMPARE(err.count('\n'), 1);
         QVERIFY(out.isEmpty());
         // A trace that was never written counts as none.
-        QVERIFY(writesInTrace() <= 0);
+        QCOMPARE(m_tool.writes(), 0);
     }
 };
 
