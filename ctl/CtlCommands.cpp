@@ -68,6 +68,7 @@ QJsonObject channelRow(BaseModule *module, int channel)
 QJsonObject moduleBlock(BaseModule *module, const QList<int> &channels)
 {
     const TarnModuleStatusBits bits;
+    const quint32 failedBefore = module->failedReads();
     const int serial = module->GetModuleSerialNumber();
     const quint32 status = module->GetModuleStatus() & WordBits::Word16;
     const quint32 control = module->GetModuleControl() & WordBits::Word16;
@@ -96,6 +97,8 @@ QJsonObject moduleBlock(BaseModule *module, const QList<int> &channels)
                         {"temperature", temperature},
                         {"voltageRamp", vramp},
                         {"currentRamp", iramp},
+                        // A value whose read failed shows as 0: say so rather than pass it off.
+                        {"readFailed", module->failedReads() != failedBefore},
                         {"channels", rows}};
 }
 
@@ -111,6 +114,8 @@ void printBlock(QTextStream &out, const QJsonObject &block)
     const QJsonArray rows = block["channels"].toArray();
     out << block["base"].toString() << "  class " << block["class"].toInt() << "  serial "
         << block["serial"].toInt() << '\n';
+    if (block["readFailed"].toBool())
+        out << "  READ FAILED: the module did not answer every read; those values show as 0\n";
     out << "  module status  " << orDash(block["moduleStatus"].toString()) << " ("
         << block["moduleStatusWord"].toString() << ")\n";
     out << "  control        " << orDash(block["moduleControl"].toString()) << " ("
@@ -373,10 +378,13 @@ int CtlCommands::status(CtlSession &session, const QStringList &arguments)
     QTextStream &out = session.out();
     if (watch)
         session.catchInterrupt();
+    bool readFailed = false;
     do {
         QJsonArray blocks;
-        for (BaseModule *module : modules)
+        for (BaseModule *module : modules) {
             blocks.append(moduleBlock(module, allChannels(module)));
+            readFailed = readFailed || blocks.last()["readFailed"].toBool();
+        }
         if (json) {
             const QJsonDocument document
                 = one ? QJsonDocument(blocks.first().toObject()) : QJsonDocument(blocks);
@@ -398,6 +406,10 @@ int CtlCommands::status(CtlSession &session, const QStringList &arguments)
         }
         out.flush();
     } while (watch && session.pause(int(seconds * 1000)));
+    if (readFailed)
+        return session.fail(CtlSession::Refused,
+                            QStringLiteral("some reads failed; the values shown as 0 there were "
+                                           "not read"));
     return CtlSession::Success;
 }
 

@@ -196,6 +196,21 @@ private slots:
         QVERIFY2(err.contains("differs from"), err.constData());
     }
 
+    // A module that stops answering half way: its zeros are not passed off as values.
+    void statusTellsAFailedRead()
+    {
+        QFile crate(m_dir.filePath("faulty.json"));
+        QVERIFY(crate.open(QIODevice::WriteOnly)
+                && crate.write(R"({"modules": [{"base": "0x4000", "class": 20, "serial": 1,
+                    "faults": {"unplug_after_cycles": 100}}]})") > 0);
+        crate.close();
+        QByteArray out, err;
+        QCOMPARE(run({"status", "-m", "0x4000"}, &out, &err, {"NORV_SIM_CRATE=" + crate.fileName()}),
+                 4);
+        QVERIFY2(out.contains("READ FAILED"), out.constData());
+        QVERIFY2(err.contains("some reads failed"), err.constData());
+    }
+
     void failures_data()
     {
         QTest::addColumn<QStringList>("arguments");
