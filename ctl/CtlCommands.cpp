@@ -231,6 +231,7 @@ int waitForRamps(CtlSession &session, BaseModule *module, const QList<int> &chan
     session.catchInterrupt();
     QElapsedTimer clock;
     clock.start();
+    const quint32 failedBefore = module->failedReads();
     for (;;) {
         // The module needs a moment to start a ramp it was just given.
         if (!session.pause(RampPollMs)) {
@@ -245,6 +246,13 @@ int waitForRamps(CtlSession &session, BaseModule *module, const QList<int> &chan
                                .arg(channel)
                                .arg(module->GetChannelVoltageMeasure(channel), 0, 'f', 1)
                                .arg(module->voltageUnit(channel));
+        }
+        // A failed status read reads as "not ramping": never call that done.
+        if (module->failedReads() != failedBefore) {
+            if (terminal)
+                err << '\n';
+            return session.fail(CtlSession::Refused,
+                                QStringLiteral("the module did not answer while the channels ramp"));
         }
         if (terminal) {
             err << "\r\x1b[K"

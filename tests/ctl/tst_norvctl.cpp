@@ -202,13 +202,17 @@ private slots:
         QFile crate(m_dir.filePath("faulty.json"));
         QVERIFY(crate.open(QIODevice::WriteOnly)
                 && crate.write(R"({"modules": [{"base": "0x4000", "class": 20, "serial": 1,
-                    "faults": {"unplug_after_cycles": 100}}]})") > 0);
+                    "faults": {"unplug_after_cycles": 60}}]})") > 0);
         crate.close();
         QByteArray out, err;
         QCOMPARE(run({"status", "-m", "0x4000"}, &out, &err, {"NORV_SIM_CRATE=" + crate.fileName()}),
                  4);
         QVERIFY2(out.contains("READ FAILED"), out.constData());
         QVERIFY2(err.contains("some reads failed"), err.constData());
+        QCOMPARE(run({"set", "-m", "0x4000", "-c", "0", "--voltage", "1000", "on", "--wait", "9"}, &out,
+                     &err, {"NORV_SIM_CRATE=" + crate.fileName()}),
+                 4);
+        QVERIFY2(err.contains("did not answer while the channels ramp"), err.constData());
     }
 
     void failures_data()
