@@ -22,8 +22,7 @@ private slots:
     void initTestCase()
     {
         QVERIFY(m_dir.isValid());
-        TestCrate::useSettingsIn(m_dir.path());
-        qputenv("NORV_SIM_TIMESCALE", "0");
+        TestCrate::prepare(m_dir.path());
     }
 
     void stepsTurnAtTheLimits_data()
@@ -57,18 +56,10 @@ private slots:
         QTEST(step.up, "upAfter");
     }
 
-    void checkDelay_data()
-    {
-        QTest::addColumn<int>("intervalMs");
-        QTest::addColumn<int>("delayMs");
-        QTest::newRow("4 s") << 4000 << 2000;
-        QTest::newRow("30 s") << 30000 << 26000;
-    }
-
     void checkDelay()
     {
-        QFETCH(int, intervalMs);
-        QTEST(AutoTimer::checkDelayMs(intervalMs), "delayMs");
+        QCOMPARE(AutoTimer::checkDelayMs(4000), 2000);
+        QCOMPARE(AutoTimer::checkDelayMs(30000), 26000);
     }
 
     void autoLogNumbers_data()
@@ -190,10 +181,7 @@ private:
                 TestCrate::module(0x1000 * (i + 1), 20, 100 + i, {{"channels", 4}, {"noise", 0}}));
         m_core.reset();
         [&] { QVERIFY(TestCrate::resetFrom(m_dir.path(), modules)); }();
-        m_core = std::make_unique<CrateCore>();
-        m_core->setPrompt(&m_prompt);
-        m_core->initModuleAccess();
-        m_core->stopRefresh();
+        m_core = TestCrate::start(&m_prompt);
         m_core->refreshTimerUpdate(); // every module answering
         return *m_core;
     }

@@ -66,8 +66,7 @@ private slots:
     void initTestCase()
     {
         QVERIFY(m_dir.isValid());
-        TestCrate::useSettingsIn(m_dir.path());
-        qputenv("NORV_SIM_TIMESCALE", "0");
+        TestCrate::prepare(m_dir.path());
     }
 
     void fileReadsBackAndRunsAppend()
@@ -108,11 +107,8 @@ private slots:
         MeasurementRun run;
         RunView view;
         view.run = &run;
-        CrateCore core;
-        core.setPrompt(&prompt);
-        core.setView(&view);
-        core.initModuleAccess();
-        core.stopRefresh();
+        const std::unique_ptr<CrateCore> started = TestCrate::start(&prompt, &view);
+        CrateCore &core = *started;
         QCOMPARE(core.moduleCount(), 3);
         QObject::connect(&core, &CrateCore::updateChannelVoltageMeasure, &run,
                          &MeasurementRun::updateChannelVoltageMeasure);

@@ -28,6 +28,22 @@ void TestCrate::useSettingsIn(const QString &dir)
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir);
 }
 
+void TestCrate::prepare(const QString &dir)
+{
+    useSettingsIn(dir);
+    qputenv("NORV_SIM_TIMESCALE", "0");
+}
+
+std::unique_ptr<CrateCore> TestCrate::start(CorePrompt *prompt, CrateView *view)
+{
+    auto core = std::make_unique<CrateCore>();
+    core->setPrompt(prompt);
+    core->setView(view);
+    core->initModuleAccess();
+    core->stopRefresh();
+    return core;
+}
+
 void TestCrate::clearSettings() { store().clear(); }
 
 void TestCrate::setSetting(const QString &key, const QString &value)

@@ -6,6 +6,9 @@
 #include <QJsonObject>
 #include <QString>
 
+#include <memory>
+
+class CorePrompt;
 class CrateCore;
 
 /// Shared set-up of the main-window tests: a private settings store and the
@@ -28,6 +31,11 @@ public:
     /// Points the user-scope settings store into `dir`, so tests never touch
     /// the user's own settings. Call before the first QSettings use.
     static void useSettingsIn(const QString &dir);
+    /// useSettingsIn(`dir`) and simulated time frozen: the set-up of a test over the crate.
+    static void prepare(const QString &dir);
+    /// A crate core over the simulated crate, its refresh stopped: the test drives the ticks.
+    static std::unique_ptr<CrateCore> start(CorePrompt *prompt = nullptr,
+                                            CrateView *view = nullptr);
     /// Removes every stored setting.
     static void clearSettings();
     static void setSetting(const QString &key, const QString &value);

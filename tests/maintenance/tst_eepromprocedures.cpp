@@ -59,11 +59,7 @@ private:
     std::unique_ptr<CrateCore> m_core;
 };
 
-void TestEepromProcedures::initTestCase()
-{
-    TestCrate::useSettingsIn(m_dir.path());
-    qputenv("NORV_SIM_TIMESCALE", "0");
-}
+void TestEepromProcedures::initTestCase() { TestCrate::prepare(m_dir.path()); }
 
 void TestEepromProcedures::init() { m_core.reset(); }
 
@@ -71,9 +67,7 @@ CrateCore &TestEepromProcedures::start(const QJsonArray &modules)
 {
     if (!TestCrate::resetFrom(m_dir.path(), modules))
         qFatal("%s", norvsim_last_error());
-    m_core = std::make_unique<CrateCore>();
-    m_core->initModuleAccess();
-    m_core->stopRefresh();
+    m_core = TestCrate::start();
     m_core->refreshTimerUpdate();
     return *m_core;
 }

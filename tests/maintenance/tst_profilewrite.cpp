@@ -39,14 +39,13 @@ private slots:
     void saveThenLoadIntoAFreshModule()
     {
         QVERIFY(TestCrate::resetDefault());
-        CrateCore core;
-        core.initModuleAccess();
-        core.selectModule(1);
+        std::unique_ptr<CrateCore> core = TestCrate::start();
+        core->selectModule(1);
         CorePromptRecorder prompt;
         const QString path = m_dir.filePath("4712.txt");
         ProfileSnapshot saved;
         {
-            const std::unique_ptr<Sequence> sequence = core.beginSequence();
+            const std::unique_ptr<Sequence> sequence = core->beginSequence();
             BaseModule &m = *sequence->module();
             m.SetModuleControl(0x4004); // kill enable; stop mode takes nominals and restart time
             m.SetModuleEventMask(0x0123);
@@ -70,9 +69,9 @@ private slots:
         }
 
         QVERIFY(TestCrate::resetDefault());
-        core.initModuleAccess();
-        core.selectModule(1);
-        const std::unique_ptr<Sequence> sequence = core.beginSequence();
+        core->initModuleAccess();
+        core->selectModule(1);
+        const std::unique_ptr<Sequence> sequence = core->beginSequence();
         QVERIFY(ProfileFile::fromModule(*sequence->module()) != saved);
         QVERIFY(TestCrate::startTrace(m_dir.path()));
         QCOMPARE(ProfileWrite::run(*sequence, ProfileReader::read(path, 24).record, m_advancing,
@@ -132,9 +131,8 @@ private slots:
             {TestCrate::module(0x2000, 20, 1), TestCrate::module(Base20, 20, 2, saveTime)}));
         if (fault == "on")
             TestCrate::switchAllOn(Base20, 20);
-        CrateCore core;
-        core.initModuleAccess();
-        core.selectModule(1);
+        const std::unique_ptr<CrateCore> core = TestCrate::start();
+        core->selectModule(1);
         CorePromptRecorder prompt;
         prompt.answers = {CorePrompt::Yes, CorePrompt::No};
         ProfileRecord profile;
@@ -147,13 +145,13 @@ private slots:
         if (fault == "frozen")
             wait = [this](int) { ++m_waits; };
         else if (fault == "rebuild")
-            wait = [&](int) { ++m_waits, core.initModuleAccess(); };
+            wait = [&](int) { ++m_waits, core->initModuleAccess(); };
 
-        const std::unique_ptr<Sequence> sequence = core.beginSequence();
+        const std::unique_ptr<Sequence> sequence = core->beginSequence();
         QTEST(int(ProfileWrite::run(*sequence, profile, wait, prompt, noLog)), "result");
         QTEST(prompt.shown, "shown");
         QTEST(m_waits, "waits");
-        QCOMPARE(core.currentModuleIndex(), fault == "rebuild" ? 0 : 1); // a new list starts anew
+        QCOMPARE(core->currentModuleIndex(), fault == "rebuild" ? 0 : 1); // a new list starts anew
         QCOMPARE(norvsim_channel_value(Base20, 2, NORVSIM_VSET), after.at(0));
         QCOMPARE(norvsim_channel_value(Base20, 5, NORVSIM_VSET), after.at(1));
         QCOMPARE(norvsim_channel_value(Base20, 5, NORVSIM_VNOM), after.at(2));

@@ -20,6 +20,12 @@ int events(int n) { return SimBus::read16(ch(n, chEvent)); }
 int module() { return SimBus::read16(moduleStatus); }
 float vmeas(int n) { return SimBus::readFloat(ch(n, chVmeas)); }
 void advance(double ms) { norvsim_advance_ms(ms); }
+/// Writes a float register and reads back what the module kept.
+float written(quint32 address, float value)
+{
+    SimBus::writeFloat(address, value);
+    return SimBus::readFloat(address);
+}
 
 void switchOn(int n, float volts)
 {
@@ -196,21 +202,15 @@ private slots:
     void nominalsOnlyInStopModeAndRange()
     {
         SimBus::writeFloat(ch(0, chVset), 2500.0f);
-        SimBus::writeFloat(ch(0, chVnom), 2000.0f);
-        QCOMPARE(SimBus::readFloat(ch(0, chVnom)), 3000.0f); // not in stop mode
+        QCOMPARE(written(ch(0, chVnom), 2000.0f), 3000.0f); // not in stop mode
         SimBus::write16(moduleControl, 0x0004);
         QVERIFY(module() & 0x0004);
-        for (float outOfRange : {3500.0f, 0.0f, -1.0f}) {
-            SimBus::writeFloat(ch(0, chVnom), outOfRange);
-            QCOMPARE(SimBus::readFloat(ch(0, chVnom)), 3000.0f);
-        }
-        SimBus::writeFloat(ch(0, chVnom), 2000.0f);
-        QCOMPARE(SimBus::readFloat(ch(0, chVnom)), 2000.0f);
+        for (float outOfRange : {3500.0f, 0.0f, -1.0f})
+            QCOMPARE(written(ch(0, chVnom), outOfRange), 3000.0f);
+        QCOMPARE(written(ch(0, chVnom), 2000.0f), 2000.0f);
         QCOMPARE(SimBus::readFloat(ch(0, chVset)), 2000.0f); // never above its bound
-        SimBus::writeFloat(ch(0, chInom), 0.004f);
-        QCOMPARE(SimBus::readFloat(ch(0, chInom)), 0.003f);
-        SimBus::writeFloat(ch(0, chInom), 0.001f);
-        QCOMPARE(SimBus::readFloat(ch(0, chInom)), 0.001f);
+        QCOMPARE(written(ch(0, chInom), 0.004f), 0.003f);
+        QCOMPARE(written(ch(0, chInom), 0.001f), 0.001f);
 
         // The control word reads back while stop mode suspends its effect.
         SimBus::write16(ch(0, chControl), 0x0C08);
@@ -224,14 +224,11 @@ private slots:
         // Set values above the lowered nominal, or negative, are refused with an
         // input error; the next accepted write clears the status bit, not the event.
         for (float refused : {2000.5f, -1.0f}) {
-            SimBus::writeFloat(ch(0, chVset), refused);
-            QCOMPARE(SimBus::readFloat(ch(0, chVset)), 2000.0f);
+            QCOMPARE(written(ch(0, chVset), refused), 2000.0f);
             QVERIFY(status(0) & 0x0004);
         }
-        SimBus::writeFloat(ch(0, chIset), 0.0011f);
-        QCOMPARE(SimBus::readFloat(ch(0, chIset)), 0.001f);
-        SimBus::writeFloat(ch(0, chVset), 1500.0f);
-        QCOMPARE(SimBus::readFloat(ch(0, chVset)), 1500.0f);
+        QCOMPARE(written(ch(0, chIset), 0.0011f), 0.001f);
+        QCOMPARE(written(ch(0, chVset), 1500.0f), 1500.0f);
         QVERIFY(!(status(0) & 0x0004));
         QVERIFY(events(0) & 0x0004);
     }
