@@ -20,6 +20,9 @@ class WindowTest : public QObject
     Q_OBJECT
 
 protected:
+    /// The default crate's modules of class 20 (12 channels) and 29 (24 channels).
+    static constexpr int Base20 = 0x4000, Base29 = 0x8000;
+
     /// A new main window over the crate (it replaces the last one), its
     /// refresh stopped so that the test drives every tick.
     NorvControl &start(const QStringList &arguments = {});

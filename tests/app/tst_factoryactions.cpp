@@ -1,7 +1,9 @@
 // The main window's maintenance and service actions over the simulated crate:
 // a new base address that the table follows, the factory dialog (opened under
 // the service word) running its procedures through the refresh, the interlock
-// output, the password and the crate address. Simulated time runs with the clock.
+// output, the password, the crate address and the profile actions (their
+// refusals, file name rule, status bar and the write dialog's log, Cancel and
+// Ok). Simulated time runs with the clock: the module stores its set values in time.
 #include "TestCrate.h"
 #include "WindowTest.h"
 
@@ -10,13 +12,17 @@
 #include <DialogFactory.h>
 #include <DialogInterlockOut.h>
 #include <FactoryStateMachine.h>
+#include <ModalRuns.h>
 #include <SettingsStore.h>
 #include <norvsim.h>
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSettings>
+#include <QStatusBar>
 #include <QTextEdit>
 #include <QtTest>
 
@@ -35,6 +41,7 @@ private slots:
     void password();
     void crateAddress_data();
     void crateAddress();
+    void profileSaveThenLoad();
 };
 
 void TestFactoryActions::initTestCase()
@@ -243,6 +250,62 @@ void TestFactoryActions::crateAddress()
     QTest::qWait(1500);
     QCOMPARE(rescans.count(), 0);
     QTRY_COMPARE_WITH_TIMEOUT(rescans.count(), 1, 3000); // 2 s after the answer
+}
+
+void TestFactoryActions::profileSaveThenLoad()
+{
+    NorvControl &window = start();
+    window.crate()->startRefresh(); // a load pauses it and must leave it running
+    window.crate()->refreshTimerUpdate();
+    PromptRecorder &prompt = *m_prompt;
+    const QString dir = m_dir.path(), first = dir + "/first.txt";
+
+    // A module in special mode or one that does not answer is refused
+    // before any file dialog.
+    norvsim_bus_write(0x4002, 0x29, 2, 0x0005);
+    trigger(window, "actionSaveProfile");
+    norvsim_bus_write(0x4002, 0x29, 2, 0);
+    norvsim_inject_unplug(0x4000, -1);
+    trigger(window, "actionSaveProfile");
+    norvsim_inject_replug(0x4000);
+    QCOMPARE(prompt.shown,
+             (QStringList {"information: The module is in special mode. Its profile cannot "
+                           "be saved. [Ok]",
+                           "information: The module does not answer. Its profile cannot be "
+                           "saved. [Ok]"}));
+
+    prompt.answerValue(dir + "/first");
+    trigger(window, "actionSaveProfile");
+    QCOMPARE(window.statusBar()->currentMessage(), "Profile saved to file " + first + ".");
+    prompt.answerValue(first + "/sub");
+    trigger(window, "actionSaveProfile");
+    QVERIFY(prompt.shown.last().startsWith("warning: The profile could not be saved to file "
+                                           + first + "/sub.txt: "));
+    QCOMPARE(window.statusBar()->currentMessage(), QString());
+
+    QSettings(first, QSettings::IniFormat).setValue("Channel0/VoltageSet", "5.000");
+    QStringList logs;
+    QList<int> results {QDialog::Rejected, QDialog::Accepted};
+    ModalRuns::setModalRunner([&](QDialog *dialog) {
+        logs << dialog->findChild<QPlainTextEdit *>("txtLog")->toPlainText();
+        dialog->done(results.takeFirst()); // hides it, as the real buttons do
+        return dialog->result();
+    });
+    for (int load = 0; load < 2; ++load) {
+        QVERIFY(TestCrate::startTrace(dir));
+        prompt.answerValue(first);
+        trigger(window, "actionLoadProfile");
+        QCOMPARE(TestCrate::stopTrace('W').isEmpty(), load == 0); // Cancel writes nothing
+        QVERIFY(window.crate()->isRefreshRunning());
+    }
+    ModalRuns::setModalRunner(nullptr);
+    QCOMPARE(norvsim_channel_value(0x4000, 0, NORVSIM_VSET), 5.0);
+    QCOMPARE(prompt.shown.last(), "information: Profile written into device! [Ok]");
+    // The log starts afresh with every load: the file line, the module's
+    // nine lines, and eleven lines for each of the 12 channels.
+    QCOMPARE(logs.size(), 2);
+    QVERIFY(logs.at(1).startsWith("Using profile from file " + first + "\n\nModule.Control"));
+    QCOMPARE(logs.at(1).count('\n'), 1 + 1 + 9 + 12 * 11);
 }
 
 QTEST_MAIN(TestFactoryActions)

@@ -19,8 +19,7 @@
 
 namespace {
 
-constexpr int Base20 = 0x4000;
-constexpr int Base29 = 0x8000;
+constexpr int Base20 = 0x4000, Base29 = 0x8000; // free functions here use them too
 // Layout 20: channel blocks at 0x60 + 0x30 n with the event status at +0x04;
 // the all-channels registers of both layouts.
 constexpr quint32 eventStatus20(int ch) { return Base20 + 0x60 + 0x30 * ch + 0x04; }

@@ -1,27 +1,41 @@
 // The main window over the crate core, the real adapters and the simulated
 // crate: what it shows of the scan and of the connection states, the
 // controller choice, module and channel selection through the list and the
-// table, the service word and what closing does to the voltages.
+// table, the service word and what closing does to the voltages; and what it
+// shows of the refresh cycle: the channel table and its labels, the overview
+// and the detail dialogs wired to the crate core. Simulated time is frozen and
+// the refresh stopped, so every test drives the ticks itself.
 #include "TestCrate.h"
 #include "WindowTest.h"
 
 #include <BaseController.h>
+#include <BaseModule.h>
 #include <CrateCore.h>
+#include <DialogChannelBounds.h>
+#include <DialogChannelControl.h>
+#include <DialogOverview.h>
 #include <HvTable.h>
 #include <Sequence.h>
+#include <TarnChannelStatusBits.h>
 #include <norvsim.h>
 
+#include <QCheckBox>
 #include <QDir>
+#include <QDoubleSpinBox>
 #include <QLabel>
 #include <QListWidget>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QStatusBar>
+#include <QTableWidget>
 #include <QtTest>
 
 namespace {
 
 const QString Module20 = QStringLiteral("VME BA 0x4000\n4711");
 const QString Module29 = QStringLiteral("VME BA 0x8000\n4712");
+constexpr int Rows20 = 12;
+constexpr int StatusColumn = HvTable::StatusColumn;
 
 QStringList listTexts(NorvControl &window)
 {
@@ -30,6 +44,11 @@ QStringList listTexts(NorvControl &window)
     for (int row = 0; row < list->count(); ++row)
         texts << list->item(row)->text();
     return texts;
+}
+
+bool refreshRow(NorvControl &window, int row)
+{
+    return TestCrate::refreshRow(*window.crate(), row);
 }
 
 } // namespace
@@ -46,6 +65,10 @@ private slots:
     void serviceWord();
     void closeBehaviour_data();
     void closeBehaviour();
+
+    void onePassShowsEveryRowFormatted();
+    void labelsAndOverviewFollowTheModules();
+    void detailDialogsFollowTheSelectedChannel();
 };
 
 void TestNorvControlWindow::noBridgeWarnsAndChoosingAgainReconnects()
@@ -165,7 +188,7 @@ void TestNorvControlWindow::serviceWord()
 
 void TestNorvControlWindow::closeBehaviour_data()
 {
-    QTest::addColumn<QString>("crate"); // "default", "empty" or "no bridge"
+    QTest::addColumn<QString>("crate"); // "default" or "empty"
     QTest::addColumn<QString>("setting"); // empty: not stored
     QTest::addColumn<int>("answer");
     QTest::addColumn<bool>("asks");
@@ -182,10 +205,10 @@ void TestNorvControlWindow::closeBehaviour_data()
     QTest::newRow("2") << crate << "2" << none << false << true << false;
     QTest::newRow("5") << crate << "5" << none << false << true << true;
     QTest::newRow("abc, No") << crate << "abc" << int(QMessageBox::No) << true << true << false;
-    // No module, nothing to ramp down: no question, a Cancel would stay unused.
-    const QString empty = QStringLiteral("empty"), noBridge = QStringLiteral("no bridge");
-    QTest::newRow("empty crate, 0") << empty << "0" << cancel << false << true << false;
-    QTest::newRow("no bridge, 0") << noBridge << "0" << cancel << false << true << false;
+    // No module (as without a bridge), nothing to ramp down: no question, a
+    // Cancel would stay unused.
+    QTest::newRow("empty crate, 0") << "empty"
+                                    << "0" << cancel << false << true << false;
 }
 
 void TestNorvControlWindow::closeBehaviour()
@@ -198,12 +221,9 @@ void TestNorvControlWindow::closeBehaviour()
     QFETCH(bool, switchesOff);
     if (crate == QLatin1String("empty"))
         QVERIFY(TestCrate::resetFrom(m_dir.path(), QJsonArray {}));
-    else if (crate == QLatin1String("no bridge"))
-        QVERIFY(TestCrate::resetWithoutBridge());
     if (!setting.isEmpty())
         TestCrate::setSetting(QStringLiteral("OnExitBehaviour"), setting);
     NorvControl window(QStringList {}); // its refresh running
-    m_prompt->shown.clear(); // the no-bridge warning
     window.show();
     // Before any refresh tick: the second module object has not been
     // identified yet and must be switched off all the same.
@@ -227,6 +247,108 @@ void TestNorvControlWindow::closeBehaviour()
         QCOMPARE(TestCrate::channelsOn(0x4000, 20), switchesOff ? 0 : 12);
         QCOMPARE(TestCrate::channelsOn(0x8000, 29), switchesOff ? 0 : 24);
     }
+}
+
+void TestNorvControlWindow::onePassShowsEveryRowFormatted()
+{
+    NorvControl &window = start();
+    BaseModule *module = window.crate()->module(0);
+    for (int ch = 0; ch < Rows20; ++ch) {
+        module->SetChannelVoltageSet(ch, 100.0f + 10.5f * ch);
+        module->SetChannelCurrentSet(ch, 0.25f * (ch + 1));
+        QCOMPARE(norvsim_set_channel_value(Base20, ch, NORVSIM_LOAD, 1e5), 0);
+        QCOMPARE(norvsim_set_channel_value(Base20, ch, NORVSIM_VOUT, 20.0 * ch), 0);
+    }
+
+    // The first tick shows the module and sizes the table; a pass is one tick per row.
+    for (int tick = 0; tick < Rows20; ++tick)
+        window.crate()->refreshTimerUpdate();
+    QCOMPARE(table(window)->rowCount(), Rows20);
+    for (int ch = 0; ch < Rows20; ++ch) {
+        // 20 V per channel number over 100 kOhm is 0.2 mA; switched off with
+        // voltage left on the output, a channel is ramping down.
+        const QStringList row {QString::number(100.0 + 10.5 * ch, 'f', 1),
+                               QString::number(20.0 * ch, 'f', 1),
+                               QStringLiteral("3000.0"),
+                               QString::number(0.25 * (ch + 1), 'f', 3),
+                               QString::number(0.2 * ch, 'f', 3),
+                               QStringLiteral("3.000"),
+                               QLatin1String(ch == 0 ? "Off" : "Ramp")};
+        for (int column = 0; column <= StatusColumn; ++column) {
+            QCOMPARE(cellText(window, ch, column), row.at(column));
+            QCOMPARE(table(window)->item(ch, column)->data(Qt::BackgroundRole).isValid(),
+                     column == StatusColumn);
+        }
+        QCOMPARE(table(window)->item(ch, StatusColumn)->background().color(),
+                 QColor(ch == 0 ? Qt::yellow : Qt::green));
+    }
+}
+
+void TestNorvControlWindow::labelsAndOverviewFollowTheModules()
+{
+    NorvControl &window = start();
+    BaseModule *module = window.crate()->module(0);
+    module->SetChannelEventMask(3, 0x0010);
+    window.crate()->refreshTimerUpdate();
+    QCOMPARE(label(window, "lblSerial"), QStringLiteral("4711"));
+    table(window)->setCurrentCell(3, 0);
+    QVERIFY(refreshRow(window, 0)); // the module step
+    QVERIFY(refreshRow(window, 3));
+    // The selected row's words, as mnemonics.
+    QCOMPARE(label(window, "lblChannelStatus"),
+             TarnChannelStatusBits().statusBitText(quint32(norvsim_register(Base20, 0x60 + 0x90))));
+    QCOMPARE(label(window, "lblChannelEventMask"), QStringLiteral("0x0010"));
+    QVERIFY(label(window, "lblIRampSpeed").endsWith(QLatin1String(" %/s")));
+
+    // Class 29 has no module-wide current ramp speed.
+    trigger(window, "actionNextModule");
+    QVERIFY(refreshRow(window, 0));
+    QCOMPARE(label(window, "lblIRampSpeed"), QStringLiteral("-----"));
+
+    // The overview, while shown, gets every channel of every module.
+    QCOMPARE(norvsim_set_channel_value(0x8000, 23, NORVSIM_VOUT, 1234.5), 0);
+    trigger(window, "actionModuleOverview");
+    auto *overview = window.findChild<DialogOverview *>();
+    QVERIFY(overview && overview->isVisible());
+    QVERIFY(refreshRow(window, 0));
+    auto *voltages = overview->findChild<QTableWidget *>(QStringLiteral("voltageTable"));
+    QCOMPARE(voltages->item(23, 1)->text(), QStringLiteral("1234.5"));
+    QCOMPARE(voltages->item(23, 1)->foreground().color(), QColor(Qt::magenta)); // set: 0 V
+}
+
+void TestNorvControlWindow::detailDialogsFollowTheSelectedChannel()
+{
+    NorvControl &window = start();
+    trigger(window, "actionStatusControl");
+    trigger(window, "actionBounds");
+    auto *dialog = window.findChild<DialogChannelControl *>();
+    auto *bounds = window.findChild<DialogChannelBounds *>();
+    auto *isOn = dialog->findChild<QCheckBox *>(QStringLiteral("chk_isON"));
+    window.crate()->refreshTimerUpdate();
+    table(window)->setCurrentCell(2, 3);
+    QVERIFY(refreshRow(window, 2));
+    QVERIFY(dialog->windowTitle().contains(QLatin1String("2")));
+    QVERIFY(!isOn->isChecked());
+
+    // Switched on by the dialog's own request, and shown so by the next pass
+    // (that the operator's tick survives polling is the dialog's test).
+    window.crate()->module(0)->SetChannelVoltageSet(2, 1500.0f);
+    dialog->findChild<QCheckBox *>(QStringLiteral("chk_setON"))->setChecked(true);
+    QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("btnSetControl")),
+                      Qt::LeftButton);
+    QCOMPARE(TestCrate::channelControl(Base20, 20, 2) & 0x0008, 0x0008u);
+    norvsim_advance_ms(2500);
+    QVERIFY(refreshRow(window, 2));
+    QVERIFY(isOn->isChecked());
+
+    // The bounds the dialog sends reach the selected channel's interlock registers.
+    bounds->findChild<QDoubleSpinBox *>(QStringLiteral("spbVoltageIlkMax"))->setValue(2500.0);
+    bounds->findChild<QDoubleSpinBox *>(QStringLiteral("spbCurrentIlkMax"))->setValue(2.0); // mA
+    QTest::mouseClick(bounds->findChild<QPushButton *>(QStringLiteral("btnSetBounds")),
+                      Qt::LeftButton);
+    QCOMPARE(window.crate()->module(0)->GetChannelVoltageIlkMaxSet(2), 2500.0f);
+    QVERIFY(qAbs(window.crate()->module(0)->GetChannelCurrentIlkMaxSet(2) - 2.0) < 1e-4);
+    QVERIFY(m_prompt->shown.isEmpty());
 }
 
 QTEST_MAIN(TestNorvControlWindow)

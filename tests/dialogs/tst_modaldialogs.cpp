@@ -99,88 +99,82 @@ private slots:
         QLocale::setDefault(QLocale::c());
     }
 
-    void promptAndNote_data()
+    void setCurrent_data()
     {
-        QTest::addColumn<int>("row"); // -1: all channels
+        QTest::addColumn<int>("row"); // -1: all channels, prefilled from channel 1
         QTest::addColumn<QList<float>>("nominals");
         QTest::addColumn<QString>("locale");
-        QTest::addColumn<QString>("shown"); // prompt | note
-        QTest::newRow("all, 3 and 1") << -1 << QList<float> {3, 1, 3} << "C"
+        QTest::addColumn<bool>("delayedTrip");
+        QTest::addColumn<QString>("labels"); // prompt | note
+        QTest::addColumn<QString>("fields"); // unit, maximum, value, trip, ramp, delay, enabled;
+                                             // empty: the operator cancels
+        const QList<float> mixed {3, 1, 3};
+        const QString one = QStringLiteral("Input a Set current (0...3 mA) for channel 2:|");
+        QTest::newRow("all, 3 and 1") << -1 << mixed << "C" << false
                                       << "Input a Set current (0...3 mA) for all channels:"
-                                         "|Note: some channels will only allow 1 mA.";
-        QTest::newRow("all equal") << -1 << QList<float> {2, 2} << "C"
-                                   << "Input a Set current (0...2 mA) for all channels:|";
-        QTest::newRow("one channel") << 2 << QList<float> {3, 1, 3} << "C"
-                                     << "Input a Set current (0...3 mA) for channel 2:|";
+                                         "|Note: some channels will only allow 1 mA."
+                                      << "mA 3 0.25 0 1 300 0";
+        QTest::newRow("all equal") << -1 << QList<float> {2, 2} << "C" << false
+                                   << "Input a Set current (0...2 mA) for all channels:|"
+                                   << "";
+        QTest::newRow("one channel, delayed trip")
+            << 2 << mixed << "C" << true << one << "mA 3 1 1 0 300 1";
+        // Without one its settings are disabled and the gentle choice is offered.
+        QTest::newRow("one channel, none")
+            << 2 << mixed << "C" << false << one << "mA 3 1 0 1 300 0";
         QTest::newRow("locale, six digits")
-            << -1 << QList<float> {1.2345678f, 0.5f} << "de_DE"
+            << -1 << QList<float> {1.2345678f, 0.5f} << "de_DE" << false
             << "Input a Set current (0...1,23457 mA) for all channels:"
-               "|Note: some channels will only allow 0,5 mA.";
+               "|Note: some channels will only allow 0,5 mA."
+            << "";
     }
-    void promptAndNote()
+    void setCurrent()
     {
         QFETCH(int, row);
         QFETCH(QList<float>, nominals);
         QFETCH(QString, locale);
-        QFETCH(QString, shown);
+        QFETCH(bool, delayedTrip);
+        QFETCH(QString, labels);
+        QFETCH(QString, fields);
         QLocale::setDefault(QLocale(locale));
         RecordingModule module;
         module.currentNominals = nominals;
-        QString seen;
-        ModalRuns::setModalRunner(
-            answering<DialogSetCurrent>(QDialog::Rejected, [&](DialogSetCurrent *d) {
-                seen = text(d, "labelText") + '|' + text(d, "labelNote");
-            }));
-        if (row < 0)
-            QVERIFY(!ModalRuns::runSetAllChannelsCurrentTrip(nullptr, &module, 0));
-        else
-            QVERIFY(!ModalRuns::runSetCurrentTrip(nullptr, &module, row));
-        QCOMPARE(seen, shown);
-        QVERIFY(module.calls.isEmpty()); // rejected: nothing written
-    }
-
-    void prefilledAndWritten_data()
-    {
-        QTest::addColumn<int>("row"); // -1: all channels, prefilled from channel 1
-        QTest::addColumn<bool>("delayedTrip");
-        QTest::addColumn<QString>("shown"); // unit, maximum, value, trip, ramp, delay, enabled
-        QTest::newRow("delayed trip") << 2 << true << "mA 3 1 1 0 300 1";
-        // Without one its settings are disabled and the gentle choice is offered.
-        QTest::newRow("none") << 2 << false << "mA 3 1 0 1 300 0";
-        QTest::newRow("all channels") << -1 << false << "mA 3 0.25 0 1 300 0";
-    }
-    void prefilledAndWritten()
-    {
-        QFETCH(int, row);
-        QFETCH(bool, delayedTrip);
-        QFETCH(QString, shown);
-        RecordingModule module;
         module.delayedTripEnabled = delayedTrip;
         module.delayedTripTime = 300;
-        QStringList seen;
+        const bool accept = !fields.isEmpty();
+        QString seen;
+        QStringList shown;
         // The operator turns the trip and ramp choices over: both reach the module.
-        ModalRuns::setModalRunner(
-            answering<DialogSetCurrent>(QDialog::Accepted, [&](DialogSetCurrent *d) {
+        ModalRuns::setModalRunner(answering<DialogSetCurrent>(
+            accept ? QDialog::Accepted : QDialog::Rejected, [&](DialogSetCurrent *d) {
+                seen = text(d, "labelText") + '|' + text(d, "labelNote");
                 const bool enabled = d->findChild<QWidget *>("sbDelay")->isEnabled();
                 QCOMPARE(d->findChild<QWidget *>("grpDelayedTrip")->isEnabled(), enabled);
-                seen << text(d, "lblUnit");
-                for (double value : {d->maximum(),
-                                     d->value(), double(d->delayedTrip()), double(d->rampDown()),
-                                     double(d->tripDelay()), double(enabled)})
-                    seen << QString::number(value);
+                shown << text(d, "lblUnit");
+                for (double value :
+                     {d->maximum(), d->value(), double(d->delayedTrip()), double(d->rampDown()),
+                      double(d->tripDelay()), double(enabled)})
+                    shown << QString::number(value);
                 d->setValue(1.5);
                 d->setDelayedTrip(!d->delayedTrip());
                 d->setRampDown(!d->rampDown());
                 d->setTripDelay(800);
             }));
-        Calls expected {row < 0 ? QVariantList {"SetAllChannelsCurrentSet", 1.5f}
-                                : QVariantList {"SetChannelCurrentSet", row, 1.5f}};
-        for (int ch : row < 0 ? QList<int> {0, 1, 2} : QList<int> {row})
-            expected << QVariantList {"SetChannelDelayedTrip", ch, !delayedTrip, delayedTrip, 800};
-        QVERIFY(row < 0 ? ModalRuns::runSetAllChannelsCurrentTrip(nullptr, &module, 1)
-                        : ModalRuns::runSetCurrentTrip(nullptr, &module, row));
-        QCOMPARE(seen.join(' '), shown);
-        QCOMPARE(module.calls, expected);
+        Calls expected;
+        if (accept) {
+            expected << (row < 0 ? QVariantList {"SetAllChannelsCurrentSet", 1.5f}
+                                 : QVariantList {"SetChannelCurrentSet", row, 1.5f});
+            for (int ch : row < 0 ? QList<int> {0, 1, 2} : QList<int> {row})
+                expected << QVariantList {"SetChannelDelayedTrip", ch, !delayedTrip, delayedTrip,
+                                          800};
+        }
+        QCOMPARE(row < 0 ? ModalRuns::runSetAllChannelsCurrentTrip(nullptr, &module, 1)
+                         : ModalRuns::runSetCurrentTrip(nullptr, &module, row),
+                 accept);
+        QCOMPARE(seen, labels);
+        if (accept)
+            QCOMPARE(shown.join(' '), fields);
+        QCOMPARE(module.calls, expected); // cancelled: nothing written
     }
 
     void setCurrentWithNothingToActOn()
