@@ -1,5 +1,7 @@
 #include "MeasurementRun.h"
 
+#include <CrateCore.h>
+
 #include <QDateTime>
 
 MeasurementRun::MeasurementRun(QObject *parent)
@@ -53,6 +55,18 @@ void MeasurementRun::updateChannelCurrentMeasure(int serialNumber, int channel, 
         return;
     }
     emit lineWritten(++m_linesWritten);
+}
+
+void MeasurementRun::attach(CrateCore &core)
+{
+    connect(&core, &CrateCore::updateChannelVoltageMeasure, this,
+            &MeasurementRun::updateChannelVoltageMeasure);
+    connect(&core, &CrateCore::updateChannelCurrentMeasure, this,
+            &MeasurementRun::updateChannelCurrentMeasure);
+    connect(&core, &CrateCore::updateModuleTemperature, this,
+            &MeasurementRun::updateModuleTemperature);
+    connect(&core, &CrateCore::updateAllModulesComplete, this,
+            &MeasurementRun::updateAllModulesComplete);
 }
 
 void MeasurementRun::updateAllModulesComplete()

@@ -5,6 +5,8 @@
 
 #include <QObject>
 
+class CrateCore;
+
 /// A measurement run without widgets: takes the refresh cycle's
 /// measurement and temperature reports, keeps the module slots and writes
 /// one line per current measurement while a run is open. A once-run stops
@@ -31,6 +33,8 @@ public:
     /// True while a once-run waits for the next pass over all modules.
     bool onceRunPending() const { return m_once; }
     int linesWritten() const { return m_linesWritten; }
+    /// Takes the measurement, temperature and pass reports of `core`'s refresh.
+    void attach(CrateCore &core);
     /// Only measurements of `channel` count; -1 for every channel.
     void setChannelFilter(int channel) { m_channelFilter = channel; }
     const MeasurementSlots &moduleSlots() const { return m_slots; }

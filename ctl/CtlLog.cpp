@@ -105,12 +105,7 @@ int CtlLog::run(CtlSession &session, const QStringList &arguments)
         CrateCore &core;
         ~Forget() { core.setView(nullptr); }
     } forget {core};
-    QObject::connect(&core, &CrateCore::updateChannelVoltageMeasure, &run,
-                     &MeasurementRun::updateChannelVoltageMeasure);
-    QObject::connect(&core, &CrateCore::updateChannelCurrentMeasure, &run,
-                     &MeasurementRun::updateChannelCurrentMeasure);
-    QObject::connect(&core, &CrateCore::updateModuleTemperature, &run,
-                     &MeasurementRun::updateModuleTemperature);
+    run.attach(core);
     // The tick that completes a pass goes on to report its channel row, which
     // must not be written: the pass stays wanted until the tick has ended.
     bool passDone = false;

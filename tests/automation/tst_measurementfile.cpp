@@ -110,14 +110,7 @@ private slots:
         const std::unique_ptr<CrateCore> started = TestCrate::start(&prompt, &view);
         CrateCore &core = *started;
         QCOMPARE(core.moduleCount(), 3);
-        QObject::connect(&core, &CrateCore::updateChannelVoltageMeasure, &run,
-                         &MeasurementRun::updateChannelVoltageMeasure);
-        QObject::connect(&core, &CrateCore::updateChannelCurrentMeasure, &run,
-                         &MeasurementRun::updateChannelCurrentMeasure);
-        QObject::connect(&core, &CrateCore::updateModuleTemperature, &run,
-                         &MeasurementRun::updateModuleTemperature);
-        QObject::connect(&core, &CrateCore::updateAllModulesComplete, &run,
-                         &MeasurementRun::updateAllModulesComplete);
+        run.attach(core);
         for (int tick = 0; tick < 8; ++tick) // the current module shown, a few rows read
             core.refreshTimerUpdate();
         QCOMPARE(norvsim_inject_unplug(0xC000, -1), 0);
